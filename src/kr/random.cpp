@@ -1,0 +1,36 @@
+#include "kr/random.h"
+
+#include <chrono>
+#include <cstdint>
+
+namespace KR {
+namespace {
+
+thread_local uint32_t random_state = 1;
+
+uint32_t TickCount() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+}  // namespace
+
+void RandomSeed(int seed) {
+    random_state = seed < 0 ? TickCount() % 32767u : static_cast<uint32_t>(seed);
+}
+
+int Rand() {
+    random_state = random_state * 214013u + 2531011u;
+    return static_cast<int>((random_state >> 16) & 0x7FFFu);
+}
+
+float RandomFloat(float a, float b) {
+    return static_cast<float>(Rand() / 32767.0 * (b - a) + a);
+}
+
+int RandomInt(int a, int b) {
+    return static_cast<int>(Rand() / 32767.0 * (b + 0.99 - a) + a);
+}
+
+}  // namespace KR

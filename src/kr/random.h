@@ -1,0 +1,22 @@
+#pragma once
+// The program's random numbers: a 15-bit linear congruential generator (values 0 ... 32767),
+// so that a seed gives the same sequence on every machine. Each thread draws from its own
+// sequence, which starts as if seeded with 1.
+
+namespace KR {
+
+constexpr int kRandMax = 32767;
+
+// A negative seed takes the monotonic clock's milliseconds modulo 32767.
+void RandomSeed(int seed);
+
+// The next raw value, 0 ... 32767.
+int Rand();
+
+// rand / 32767 * (b - a) + a: a float in [a, b], b included.
+float RandomFloat(float a, float b);
+
+// The integer part of rand / 32767 * (b + 0.99 - a) + a: a whole number in [a, b].
+int RandomInt(int a, int b);
+
+}  // namespace KR
