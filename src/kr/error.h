@@ -20,7 +20,7 @@ void SetErrorDisplay(ErrorDisplay display);
 void ErrorSetFile(const char* file_name);
 
 class Error : public std::exception {
-public:
+  public:
     Error(std::string_view place, std::string_view detail);
     ~Error() override = default;
 
@@ -34,12 +34,12 @@ public:
     // Hands the full text to the error display and the mirror file.
     void show() const;
 
-protected:
+  protected:
     std::string message;
 };
 
 class ErrorMem : public Error {
-public:
+  public:
     ErrorMem(std::string_view place, std::string_view detail, uint32_t size = 0)
         : Error(place, detail), size(size) {}
     std::string FullText() const override;
@@ -49,7 +49,7 @@ public:
 };
 
 class ErrorParam : public Error {
-public:
+  public:
     ErrorParam(std::string_view place, std::string_view detail, std::string_view param = {})
         : Error(place, detail), param(param) {}
     std::string FullText() const override;
@@ -59,7 +59,7 @@ public:
 };
 
 class ErrorFile : public Error {
-public:
+  public:
     ErrorFile(std::string_view place, std::string_view detail, std::string_view file = {})
         : Error(place, detail), file(file) {}
     std::string FullText() const override;
@@ -69,7 +69,7 @@ public:
 };
 
 class ErrorGL : public Error {
-public:
+  public:
     ErrorGL(std::string_view place, std::string_view detail, uint32_t code = 0)
         : Error(place, detail), code(code) {}
     std::string FullText() const override;

@@ -1,23 +1,18 @@
 #include "kr/random.h"
 
-#include <chrono>
 #include <cstdint>
+
+#include "kr/utils.h"
 
 namespace KR {
 namespace {
 
 thread_local uint32_t random_state = 1;
 
-uint32_t TickCount() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 }  // namespace
 
 void RandomSeed(int seed) {
-    random_state = seed < 0 ? TickCount() % 32767u : static_cast<uint32_t>(seed);
+    random_state = seed < 0 ? GetTickCount() % 32767u : static_cast<uint32_t>(seed);
 }
 
 int Rand() {

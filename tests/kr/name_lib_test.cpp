@@ -1,0 +1,98 @@
+#include "kr/name_lib.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "kr/named_resource.h"
+
+namespace {
+
+struct Item : KR::NamedResource {
+    static int alive;
+    Item() { ++alive; }
+    ~Item() { --alive; }
+};
+int Item::alive = 0;
+
+TEST(NameLib, IterationRestartsOnlyAfterRunningOffTheEnd) {
+    KR::NameLib<Item> lib("class Item");
+    Item a, b, c;
+    EXPECT_EQ(lib.First(), nullptr);
+    EXPECT_EQ(lib.Count(), 0);
+    lib.add(&a);
+    lib.add(&b);
+    lib.add(&c);
+    EXPECT_EQ(lib.Count(), 3);
+
+    EXPECT_EQ(lib.First(), &a);
+    EXPECT_EQ(lib.Next(), &b);
+    EXPECT_EQ(lib.Next(), &c);
+    EXPECT_EQ(lib.Next(), nullptr);
+    EXPECT_EQ(lib.cursor, nullptr);
+    EXPECT_EQ(lib.Next(), nullptr);  // restarts at the head
+    EXPECT_EQ(lib.cursor, lib.head);
+    EXPECT_EQ(lib.Next(), &b);
+}
+
+TEST(NameLib, RemoveRelinksAndMovesTheCursorOn) {
+    KR::NameLib<Item> lib("class Item");
+    Item a, b, c, d, stranger;
+    for (Item* item : {&a, &b, &c, &d})
+        lib.add(item);
+
+    EXPECT_EQ(lib.remove(&stranger), -2);
+    EXPECT_EQ(lib.remove(&b), 1);
+    EXPECT_EQ(lib.cursor->data, &c);
+    EXPECT_EQ(lib.remove(&a), 1);  // head
+    EXPECT_EQ(lib.head->data, &c);
+    EXPECT_EQ(lib.head->prev, nullptr);
+    EXPECT_EQ(lib.remove(&d), 1);  // tail
+    EXPECT_EQ(lib.cursor, nullptr);
+    EXPECT_EQ(lib.tail->data, &c);
+    EXPECT_EQ(lib.tail->next, nullptr);
+    EXPECT_EQ(lib.Count(), 1);
+    EXPECT_EQ(lib.remove(&c), 1);
+    EXPECT_EQ(lib.head, nullptr);
+    EXPECT_EQ(lib.tail, nullptr);
+    EXPECT_EQ(lib.First(), nullptr);
+
+    // Walking the list both ways after removals from the middle.
+    for (Item* item : {&a, &b, &c, &d})
+        lib.add(item);
+    lib.remove(&c);
+    std::string forward, backward;
+    for (auto* e = lib.head; e; e = e->next)
+        forward += char('a' + (e->data - &a));
+    for (auto* e = lib.tail; e; e = e->prev)
+        backward += char('a' + (e->data - &a));
+    EXPECT_EQ(forward.size(), 3u);
+    EXPECT_EQ(std::string(forward.rbegin(), forward.rend()), backward);
+}
+
+TEST(NameLib, NamedAddOwnsUntilClearAndNamesAreCut) {
+    {
+        KR::NameLib<Item> lib("class Item");
+        Item* first = lib.add("first");
+        Item* second = lib.add(std::string(40, 'n').c_str());
+        EXPECT_STREQ(first->name, "first");
+        EXPECT_EQ(std::string(second->name), std::string(31, 'n'));
+        EXPECT_EQ(Item::alive, 2);
+        lib.clear();
+        EXPECT_EQ(Item::alive, 0);
+        EXPECT_EQ(lib.head, nullptr);
+        EXPECT_EQ(lib.Count(), 0);
+
+        Item kept;
+        lib.add(&kept);
+    }  // destruction frees the elements, not the objects
+    EXPECT_EQ(Item::alive, 0);
+
+    Item named;
+    EXPECT_EQ(named.SetName(std::string(40, 'x').c_str()), 1);
+    EXPECT_EQ(std::string(named.name).size(), 31u);
+    EXPECT_EQ(named.SetName("short"), 1);
+    EXPECT_STREQ(named.name, "short");
+}
+
+}  // namespace

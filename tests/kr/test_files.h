@@ -1,0 +1,41 @@
+#pragma once
+// A scratch folder per test program, removed at exit.
+
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace qor_test {
+
+inline std::filesystem::path ScratchDir() {
+    static const std::filesystem::path dir = [] {
+        auto path =
+            std::filesystem::temp_directory_path() / ("qor-test-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        static struct Cleanup {
+            std::filesystem::path path;
+            ~Cleanup() {
+                std::error_code ignored;
+                std::filesystem::remove_all(path, ignored);
+            }
+        } cleanup{path};
+        return path;
+    }();
+    return dir;
+}
+
+inline std::string ScratchFile(const std::string& name) {
+    return (ScratchDir() / name).string();
+}
+
+inline std::string ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::string& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+}  // namespace qor_test
