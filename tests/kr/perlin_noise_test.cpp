@@ -17,6 +17,31 @@ namespace {
 using KR::PerlinNoise2D;
 using KR::PerlinNoise3D;
 
+// The published improved noise as written (cells by truncation), branches and all.
+double ReferenceImproved(double x, double y, double z) {
+    const auto& p = KR::kImprovedNoisePermutation;
+    auto fade = [](double t) { return t * t * t * (t * (t * 6 - 15) + 10); };
+    auto lerp = [](double t, double a, double b) { return a + t * (b - a); };
+    auto grad = [](int hash, double x, double y, double z) {
+        const int h = hash & 15;
+        const double u = h < 8 ? x : y, v = h < 4 ? y : h == 12 || h == 14 ? x : z;
+        return ((h & 1) == 0 ? u : -u) + ((h & 2) == 0 ? v : -v);
+    };
+    const int X = int(x) & 255, Y = int(y) & 255, Z = int(z) & 255;
+    x -= int(x);
+    y -= int(y);
+    z -= int(z);
+    const double u = fade(x), v = fade(y), w = fade(z);
+    const int A = p[X] + Y, AA = p[A] + Z, AB = p[A + 1] + Z;
+    const int B = p[X + 1] + Y, BA = p[B] + Z, BB = p[B + 1] + Z;
+    return lerp(
+        w,
+        lerp(v, lerp(u, grad(p[AA], x, y, z), grad(p[BA], x - 1, y, z)),
+             lerp(u, grad(p[AB], x, y - 1, z), grad(p[BB], x - 1, y - 1, z))),
+        lerp(v, lerp(u, grad(p[AA + 1], x, y, z - 1), grad(p[BA + 1], x - 1, y, z - 1)),
+             lerp(u, grad(p[AB + 1], x, y - 1, z - 1), grad(p[BB + 1], x - 1, y - 1, z - 1))));
+}
+
 // A literal transcription of the noise formulas, one lattice lookup at a time: the oracle
 // the fast code must match bit for bit.
 struct Oracle {
@@ -90,7 +115,7 @@ struct Oracle {
             const float e = Interp(a, b, y - y0), f = Interp(c, d, y - y0);
             return Interp(e, f, x - x0);
         }
-        if (fn == 4) return float(KR::ImprovedNoise(x, y, z));
+        if (fn == 4) return float(ReferenceImproved(x, y, z));
         return fn == 2 ? Smooth(x0, y0, z0) : Raw(x0, y0, z0);
     }
 };
@@ -349,6 +374,8 @@ TEST(ImprovedNoise, ReferencePermutationAndKnownValues) {
         // Multiples of 1/1024, so shifting by the period 256 keeps the fractions exact.
         const double x = std::round(d(gen) * 1024) / 1024, y = d(gen), z = d(gen);
         EXPECT_EQ(KR::ImprovedNoise(std::trunc(x), std::trunc(y), std::trunc(z)), 0.0);
+        EXPECT_EQ(KR::ImprovedNoise(x, y, z), ReferenceImproved(x, y, z));
+        EXPECT_EQ(KR::ImprovedNoise(-x, y, -z), ReferenceImproved(-x, y, -z));
         EXPECT_LE(std::fabs(KR::ImprovedNoise(x, y, z)), 1.0);
         EXPECT_EQ(KR::ImprovedNoise(x + 256, y, z), KR::ImprovedNoise(x, y, z));
     }
