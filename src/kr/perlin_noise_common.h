@@ -24,8 +24,8 @@ struct Vec3i {
 inline constexpr uint32_t kNoRepeat = 0x7fffffff;
 
 // trunc(2^octave * size / ((size - 1) / divisor)): the lattice period of one octave across a
-// region of `size`. Sizes of 0 or 1 have no finite period; such results saturate to
-// [1, kNoRepeat] instead of reaching a modulo by zero or an out-of-range conversion.
+// region of `size`. Sizes of 0 or 1 give no usable period; results are held within
+// [1, kNoRepeat] so that no modulo by zero or out-of-range conversion can follow.
 int32_t RepetitionPeriod(uint32_t octave, uint32_t size, uint32_t divisor);
 
 // Allocates a repetition table of `count` entries or raises ErrorMem with the given text.
