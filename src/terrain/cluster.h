@@ -1,0 +1,59 @@
+#pragma once
+// A rectangular block of the terrain grid: two vertex fields (the last finished state that is
+// read and drawn, and the one the running step writes) and the draw buffers of its meshes.
+
+#include <cstdint>
+#include <vector>
+
+#include "kr/vector.h"
+#include "terrain/step_scratch.h"
+#include "terrain/vertex_2d_field.h"
+
+struct simulation_settings;
+class step_workers;
+
+// Draw buffers: 13 floats per draw vertex in five blocks. Draw vertices are the grid points
+// row by row, then one centre vertex per quad.
+constexpr int kDrawFloatsPerVertex = 13;
+constexpr int kIndicesPerQuad = 12;
+
+class cluster {
+public:
+    cluster() = default;
+    cluster(const cluster&) = delete;
+    cluster& operator=(const cluster&) = delete;
+
+    void SetExtent(KR::Vector2 start, KR::Vector2 end, int columns, int rows);
+    // Builds both fields and the draw buffers from a row-major height grid with the cluster's
+    // size and floods it up to level 10. row_stride is in floats.
+    void GenerateTerrain(const float* heights, int row_stride);
+    void LinkBorders();
+
+    // One step: rain, flow and slope passes, on the given workers (one thread when none).
+    void Step(const simulation_settings& settings, step_workers* workers = nullptr);
+
+    // The hand-over: swap the fields, copy the new state into the write field, refill the
+    // draw buffers; z_min and z_max gather the height range.
+    void SwapAndRefresh(const simulation_settings& settings, float& z_min, float& z_max,
+                        step_workers* workers = nullptr);
+    void RefreshBuffers(const simulation_settings& settings, float& z_min, float& z_max,
+                        step_workers* workers = nullptr);
+
+    // Allocates the draw buffers and fills their fixed parts (x, y and the indices).
+    void AllocateDrawBuffers();
+
+    int DrawVertexCount() const { return size_x * size_y + quads_x * quads_y; }
+    size_t MemoryBytes() const;
+
+    vertex_2d_field fields[2];
+    int size_x = 0, size_y = 0;
+    int quads_x = 0, quads_y = 0;
+    std::vector<float> vertex_data;
+    std::vector<uint32_t> indices;
+    int terrain_pos_offset = 0, terrain_normal_offset = 0, depth_offset = 0;
+    int water_pos_offset = 0, water_normal_offset = 0;
+    vertex_2d_field* write_field = &fields[1];
+    vertex_2d_field* read_field = &fields[0];
+    KR::Vector2 start, end, cell;
+    step_scratch scratch;
+};

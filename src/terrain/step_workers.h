@@ -1,0 +1,33 @@
+#pragma once
+// The threads a step or a hand-over is spread over: the calling thread plus count - 1 workers
+// that wait for jobs. Run() hands the same job to every thread (each gets its index) and
+// returns when all have finished it.
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class step_workers {
+public:
+    explicit step_workers(int count = 1);
+    ~step_workers();
+    step_workers(const step_workers&) = delete;
+    step_workers& operator=(const step_workers&) = delete;
+
+    int Count() const { return count; }
+    void Run(const std::function<void(int thread_index)>& job);
+
+private:
+    void WorkerLoop(int index);
+
+    int count;
+    std::vector<std::thread> threads;
+    std::mutex mutex;
+    std::condition_variable wake, done;
+    const std::function<void(int)>* job = nullptr;
+    unsigned generation = 0;
+    int unfinished = 0;
+    bool quitting = false;
+};

@@ -1,0 +1,83 @@
+#pragma once
+// The scene: the grid of clusters, the view state, the height range for drawing and the
+// scene objects. One terrain lives for the whole run of the program.
+
+#include <memory>
+
+#include "kr/vector.h"
+#include "terrain/cluster.h"
+#include "terrain/simulation_settings.h"
+#include "terrain/step_workers.h"
+
+// What a tick moves besides the grid: the view and the water animation. A tick running beside
+// drawing works on its own copy, which the main thread takes over at the hand-over.
+struct tick_view {
+    KR::Vector4 view;
+    KR::Vector4 view_pos;
+    float animation_time = 0.0f;
+};
+
+class terrain {
+public:
+    terrain();
+    ~terrain();
+    terrain(const terrain&) = delete;
+    terrain& operator=(const terrain&) = delete;
+
+    // Replaces the grid by one cluster covering columns x rows, built from a row-major height
+    // grid, and sets extent, ready and the view target to the middle.
+    void BuildFromHeights(const float* heights, int columns, int rows);
+    void FreeClusters();
+
+    // One simulation tick and the hand-over of its result to drawing.
+    void Simulate();
+    void UpdateBuffers();
+
+    // Threads a step and a hand-over are spread over (1 by default).
+    void SetStepThreads(int count);
+    int StepThreads() const { return workers->Count(); }
+
+    // With publishing on, ticks move a copy of the view taken by BeginTick; the main thread
+    // applies the copy's motion with TakeTickMotion after the step is done.
+    void SetPublishTickMotion(bool on) { publish_tick_motion = on; }
+    void BeginTick();
+    void TakeTickMotion();
+
+    cluster* FindCluster(float x, float y);
+    bool GetSurfaceHeight(float& z, float x, float y);
+    KR::Vector4 GetFlowVelocity(float x, float y);
+
+    // Commands (main thread, between steps).
+    void ResetWater();
+    void ResetMovement();
+    void Tsunami();
+    void SmoothTerrain();
+    void SmoothBrush();
+    void RaiseBrush(float amount);
+
+    // The grid.
+    std::unique_ptr<cluster[]> clusters;
+    unsigned cluster_count = 0;
+    KR::Vector2 extent;
+    unsigned ready = 0;
+
+    // The view (heading, pitch, distance, tilt), its target point and the sun.
+    KR::Vector4 view;
+    KR::Vector4 view_pos;
+    KR::Vector4 sun;
+    float brush_radius = 15.0f;
+
+    // Height range of the last refresh and the scene box drawn around it.
+    float z_min = 1e30f, z_max = -1e30f;
+    float box_min = 0.0f, box_max = 0.0f;
+
+    simulation_settings* settings = &sim_settings;
+
+private:
+    void Tick(tick_view& motion);
+    void ClampToTerrain(KR::Vector4& position) const;
+
+    std::unique_ptr<step_workers> workers;
+    bool publish_tick_motion = false;
+    tick_view tick, tick_base;
+};
