@@ -11,10 +11,10 @@ namespace xml_detail {
 // Classes of a byte for the scanner's inner loops.
 enum : uint8_t {
     kCharSpace = 1,      // LF, blank, TAB, CR
-    kCharTextStop = 2,   // ends a text token (a '/' only when "/>" follows)
+    kCharTextStop = 2,   // may end a text token ('/' only before '>'; '&' only marks)
     kCharHigh = 4,       // 0x80 and above: stepped by the length table
     kCharRunStop = 8,    // ends a text run in element content
-    kCharQuoteStop = 16  // may end a quoted value: either quote, '<', the zero
+    kCharQuoteStop = 16  // may end a quoted value: either quote, '<', the zero; '&' marks
 };
 
 constexpr std::array<uint8_t, 256> MakeCharClasses() {
@@ -27,6 +27,7 @@ constexpr std::array<uint8_t, 256> MakeCharClasses() {
         t[c] |= kCharRunStop | kCharQuoteStop;
     for (int c : {'"', '\''})
         t[c] |= kCharQuoteStop;
+    t['&'] |= kCharTextStop | kCharRunStop | kCharQuoteStop;
     for (int c = 0x80; c < 256; ++c) {
         t[c] |= kCharHigh | kCharTextStop | kCharRunStop | kCharQuoteStop;
     }

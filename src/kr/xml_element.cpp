@@ -8,31 +8,11 @@
 #include "kr/xml_scanner.h"
 #include "kr/xml_source.h"
 
-using xml_detail::kNone;
 using xml_detail::NamesEqual;
 using xml_detail::XmlDocument;
 using xml_detail::XmlNodeData;
 
 namespace {
-
-// The element called first_tag: start itself, or the first of its children with that name;
-// a declaration among them holds the rest of the document, so the search goes on inside it.
-uint32_t FindFirstTag(const XmlDocument& doc, uint32_t start, const char* first_tag) {
-    if (NamesEqual(doc.String(doc.nodes[start].name), first_tag)) return start;
-    const XmlNodeData* list = &doc.nodes[start];
-    for (uint32_t i = 0; i < list->child_count;) {
-        uint32_t child = doc.children[list->first_child + i];
-        const XmlNodeData& data = doc.nodes[child];
-        if (NamesEqual(doc.String(data.name), first_tag)) return child;
-        if (data.declaration) {
-            list = &data;
-            i = 0;
-        } else {
-            ++i;
-        }
-    }
-    return kNone;
-}
 
 void Report(XmlResult* result, int code, int line = 0, int column = 0) {
     if (result != nullptr) *result = {code, line, column};
@@ -77,22 +57,10 @@ XmlElement XmlElement::FromText(const char* text, const char* first_tag, XmlResu
 XmlElement XmlElement::Parse(std::shared_ptr<XmlDocument> doc, size_t begin, size_t end,
                              const char* first_tag, XmlResult* result) {
     char* text = doc->buffer.get();
-    xml_detail::XmlPlace end_place;
-    XmlResult outcome = xml_detail::ParseXml(*doc, text + begin, text + end, &end_place);
+    uint32_t root = 0;
+    XmlResult outcome = xml_detail::ParseXml(*doc, text + begin, text + end, first_tag, &root);
     Report(result, outcome.error, outcome.line, outcome.column);
     if (!XmlSucceeded(outcome.error)) return {};
-
-    // A root holding one element and nothing else gives way to that element.
-    uint32_t root = 0;
-    const XmlNodeData& top = doc->nodes[0];
-    if (top.child_count == 1 && top.piece_count == 0) root = doc->children[top.first_child];
-    if (first_tag != nullptr) {
-        root = FindFirstTag(*doc, root, first_tag);
-        if (root == kNone) {
-            Report(result, kXmlFirstTagNotFound, end_place.line, end_place.column);
-            return {};
-        }
-    }
     return XmlElement(std::move(doc), root);
 }
 

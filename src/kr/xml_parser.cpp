@@ -15,7 +15,7 @@ class Parser {
     Parser(XmlDocument& document, char* text, char* end)
         : doc_(document), base_(document.buffer.get()), scan_(text, end) {}
 
-    XmlResult Run(XmlPlace* end_place);
+    XmlResult Run(const char* first_tag, uint32_t* root);
 
   private:
     // An element whose content is being read; its children and pieces so far wait on the
@@ -29,12 +29,14 @@ class Parser {
     enum class Last { kName, kAttributeName, kValue };
 
     uint32_t Offset(const char* p) const { return static_cast<uint32_t>(p - base_); }
-    bool AddText(char* begin, char* end);
+    bool AddText(char* begin, char* end, bool entity);
+    char* Decode(char* begin, char* end);
     bool AddClear(const XmlTokenSpan& open);
     bool StartTag(const XmlTokenSpan& open);
     bool Value(uint32_t attribute, char** last_end);
     bool EndTag(const XmlTokenSpan& open);
     void Close(bool warn, const char* at);
+    uint32_t Root(const char* first_tag) const;
     bool Fail(int code, const char* at);
 
     XmlDocument& doc_;
@@ -46,13 +48,13 @@ class Parser {
     XmlResult result_;
 };
 
-XmlResult Parser::Run(XmlPlace* end_place) {
+XmlResult Parser::Run(const char* first_tag, uint32_t* root) {
     doc_.nodes.Push(XmlNodeData{});
     open_.push_back({0, 0, 0});
     for (;;) {
         char *run_begin, *run_end;
-        scan_.ContentRun(&run_begin, &run_end);
-        if (!AddText(run_begin, run_end)) return result_;
+        bool entity = scan_.ContentRun(&run_begin, &run_end);
+        if (!AddText(run_begin, run_end, entity)) return result_;
         XmlTokenSpan t = scan_.Next();
         bool ok = true;
         switch (t.kind) {
@@ -71,8 +73,11 @@ XmlResult Parser::Run(XmlPlace* end_place) {
                 while (open_.size() > 1)
                     Close(true, t.at);
                 Close(false, t.at);
-                *end_place = scan_.PlaceOf(t.at);
-                if (doc_.nodes.Size() == 1) Fail(kXmlNoElements, t.at);
+                if (doc_.nodes.Size() == 1) {
+                    Fail(kXmlNoElements, t.at);
+                } else if ((*root = Root(first_tag)) == kNone) {
+                    Fail(kXmlFirstTagNotFound, t.at);
+                }
                 return result_;
             default:
                 ok = Fail(kXmlUnexpectedToken, t.at);  // a text run stops only at '<' or the end
@@ -82,24 +87,30 @@ XmlResult Parser::Run(XmlPlace* end_place) {
     }
 }
 
-bool Parser::AddText(char* begin, char* end) {
+bool Parser::AddText(char* begin, char* end, bool entity) {
     while (begin < end && IsSpace(*begin))
         ++begin;
     while (end > begin && IsSpace(end[-1]))
         --end;
     if (begin == end) return true;
-    if (const char* bad = FindBadEntity(begin, end)) return Fail(kXmlUnknownEntity, bad);
+    const char* bad = entity ? FindBadEntity(begin, end) : nullptr;
+    if (bad != nullptr) return Fail(kXmlUnknownEntity, bad);
     // A run that reaches the next tag is cut at its '<' once that has been read.
     if (end == scan_.Position()) {
         scan_.CutLater(end);
-        scan_.Advance(end);
     } else {
         scan_.Cut(end);
     }
-    char* decoded = DecodeEntities(begin, end);
-    if (decoded != end) *decoded = 0;
+    if (entity) Decode(begin, end);
     pending_pieces_.push_back({Offset(begin), 0});
     return true;
+}
+
+char* Parser::Decode(char* begin, char* end) {
+    scan_.Advance(end);  // so that later places are counted over the text as written
+    char* decoded = DecodeEntities(begin, end);
+    if (decoded != end) *decoded = 0;
+    return decoded;
 }
 
 bool Parser::AddClear(const XmlTokenSpan& open) {
@@ -170,17 +181,15 @@ bool Parser::Value(uint32_t attribute, char** last_end) {
     if (v.kind != XmlToken::kText && v.kind != XmlToken::kQuoted) {
         return Fail(kXmlUnexpectedToken, v.at);
     }
-    if (const char* bad = FindBadEntity(v.begin, v.end)) return Fail(kXmlUnknownEntity, bad);
+    const char* bad = v.entity ? FindBadEntity(v.begin, v.end) : nullptr;
+    if (bad != nullptr) return Fail(kXmlUnknownEntity, bad);
     if (v.kind == XmlToken::kQuoted) {
         scan_.Cut(v.end);
     } else {
         scan_.CutLater(v.end);
-        scan_.Advance(v.end);
     }
-    char* decoded = DecodeEntities(v.begin, v.end);
-    if (decoded != v.end) *decoded = 0;
+    *last_end = v.entity ? Decode(v.begin, v.end) : v.end;
     doc_.attributes[attribute].value = Offset(v.begin);
-    *last_end = decoded;
     return true;
 }
 
@@ -228,6 +237,31 @@ void Parser::Close(bool warn, const char* at) {
     if (!open_.empty()) pending_children_.push_back(o.node);
 }
 
+uint32_t Parser::Root(const char* first_tag) const {
+    // A root holding one element and nothing else gives way to that element.
+    uint32_t root = 0;
+    const XmlNodeData& top = doc_.nodes[0];
+    if (top.child_count == 1 && top.piece_count == 0) root = doc_.children[top.first_child];
+    if (first_tag == nullptr || NamesEqual(doc_.String(doc_.nodes[root].name), first_tag)) {
+        return root;
+    }
+    // The first child of that name; a declaration holds the rest of the document, so the
+    // search goes on among its children.
+    const XmlNodeData* list = &doc_.nodes[root];
+    for (uint32_t i = 0; i < list->child_count;) {
+        uint32_t child = doc_.children[list->first_child + i];
+        const XmlNodeData& data = doc_.nodes[child];
+        if (NamesEqual(doc_.String(data.name), first_tag)) return child;
+        if (data.declaration) {
+            list = &data;
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+    return kNone;
+}
+
 bool Parser::Fail(int code, const char* at) {
     XmlPlace place = scan_.PlaceOf(at);
     result_ = {code, place.line, place.column};
@@ -236,9 +270,10 @@ bool Parser::Fail(int code, const char* at) {
 
 }  // namespace
 
-XmlResult ParseXml(XmlDocument& document, char* text, char* end, XmlPlace* end_place) {
+XmlResult ParseXml(XmlDocument& document, char* text, char* end, const char* first_tag,
+                   uint32_t* root) {
     Parser parser(document, text, end);
-    return parser.Run(end_place);
+    return parser.Run(first_tag, root);
 }
 
 }  // namespace xml_detail

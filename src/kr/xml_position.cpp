@@ -51,18 +51,19 @@ void XmlLineCounter::Advance(const char* at) {
             continue;
         }
         ++column_;
-        for (int n = kCharLength[c]; n > 1 && pos_ < end_ && Byte(pos_) != 0; --n)
+        // Zeros here are cuts standing for one-byte characters, which the scan stepped over
+        // alike; only the end of the text stops a character.
+        for (int n = kCharLength[c]; n > 1 && pos_ < end_; --n)
             ++pos_;
     }
 }
 
-void XmlLineCounter::Cut(char* at) {
-    if (at == saved_at_) return;  // already cut; its original byte is kept
+void XmlLineCounter::CutLineFeed(char* at) {
     if (at >= pos_) {
         Advance(at);
         if (pos_ == at) {
             saved_at_ = at;
-            saved_ = static_cast<unsigned char>(*at);
+            saved_ = '\n';
         }
     }
     *at = 0;

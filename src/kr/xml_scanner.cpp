@@ -36,7 +36,7 @@ XmlTokenSpan XmlScanner::Next() {
         case 0:
             break;
         case '<':
-            t = Markup();
+            Markup(t);
             break;
         case '>':
             t.kind = XmlToken::kTagEnd;
@@ -52,10 +52,10 @@ XmlTokenSpan XmlScanner::Next() {
                 p_ += 2;
                 break;
             }
-            t = TextOrQuoted();
+            TextOrQuoted(t);
             break;
         default:
-            t = TextOrQuoted();
+            TextOrQuoted(t);
             break;
     }
     // The token has been read, so the byte a string is cut at may now become its zero.
@@ -66,17 +66,15 @@ XmlTokenSpan XmlScanner::Next() {
     return t;
 }
 
-XmlTokenSpan XmlScanner::Markup() {
-    XmlTokenSpan t;
-    t.at = t.begin = t.end = p_;
+void XmlScanner::Markup(XmlTokenSpan& t) {
     char second = Lower(p_[1]);
     if (second == '!' || second == 'p' || second == 's') {
         for (int i = 0; i < kOpeningMarkers; ++i) {
             if (StartsWithNoCase(p_, kClearMarkers[i].open)) {
                 t.kind = XmlToken::kClear;
-                t.clear = i;
+                t.clear = static_cast<int8_t>(i);
                 p_ += std::strlen(kClearMarkers[i].open);
-                return t;
+                return;
             }
         }
     }
@@ -90,12 +88,9 @@ XmlTokenSpan XmlScanner::Markup() {
         t.kind = XmlToken::kTagStart;
         p_ += 1;
     }
-    return t;
 }
 
-XmlTokenSpan XmlScanner::TextOrQuoted() {
-    XmlTokenSpan t;
-    t.at = p_;
+void XmlScanner::TextOrQuoted(XmlTokenSpan& t) {
     char quote = *p_;
     if (quote == '"' || quote == '\'') {
         // A quoted value counts only if its closing quote comes before any '<'.
@@ -106,12 +101,15 @@ XmlTokenSpan XmlScanner::TextOrQuoted() {
                 ++q;
             } else if (cls & kCharHigh) {
                 q = StepChar(q);
+            } else if (*q == '&') {
+                t.entity = true;
+                ++q;
             } else if (*q == quote) {
                 t.kind = XmlToken::kQuoted;
                 t.begin = p_ + 1;
                 t.end = q;
                 p_ = q + 1;
-                return t;
+                return;
             } else if (*q == '<' || *q == 0) {
                 break;
             } else {
@@ -119,6 +117,7 @@ XmlTokenSpan XmlScanner::TextOrQuoted() {
             }
         }
     }
+    t.entity = false;  // the text scan looks again from the quote
     char* q = p_;
     for (;;) {
         uint8_t cls = CharClass(*q);
@@ -126,7 +125,8 @@ XmlTokenSpan XmlScanner::TextOrQuoted() {
             ++q;
         } else if (cls & kCharHigh) {
             q = StepChar(q);
-        } else if (*q == '/' && q[1] != '>') {
+        } else if ((*q == '/' && q[1] != '>') || *q == '&') {
+            t.entity |= *q == '&';
             ++q;
         } else {
             break;
@@ -136,10 +136,10 @@ XmlTokenSpan XmlScanner::TextOrQuoted() {
     t.begin = p_;
     t.end = q;
     p_ = q;
-    return t;
 }
 
-void XmlScanner::ContentRun(char** begin, char** end) {
+bool XmlScanner::ContentRun(char** begin, char** end) {
+    bool entity = false;
     char* q = p_;
     for (;;) {
         uint8_t cls = CharClass(*q);
@@ -147,6 +147,9 @@ void XmlScanner::ContentRun(char** begin, char** end) {
             ++q;
         } else if (cls & kCharHigh) {
             q = StepChar(q);
+        } else if (*q == '&') {
+            entity = true;
+            ++q;
         } else {
             break;
         }
@@ -154,6 +157,7 @@ void XmlScanner::ContentRun(char** begin, char** end) {
     *begin = p_;
     *end = q;
     p_ = q;
+    return entity;
 }
 
 bool XmlScanner::ClearContent(int* clear, char** begin, char** end) {

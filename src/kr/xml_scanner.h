@@ -24,10 +24,11 @@ enum class XmlToken : uint8_t {
 
 struct XmlTokenSpan {
     XmlToken kind = XmlToken::kEnd;
-    char* at = nullptr;  // where the token starts, for error places
+    bool entity = false;  // text or quoted value holding an '&'
+    int8_t clear = -1;    // index into kClearMarkers for kClear
+    char* at = nullptr;   // where the token starts, for error places
     char* begin = nullptr;
     char* end = nullptr;
-    int clear = -1;  // index into kClearMarkers for kClear
 };
 
 // Sections whose content is kept as written; opening markers match in any case.
@@ -51,8 +52,9 @@ class XmlScanner {
 
     // The next token after white space.
     XmlTokenSpan Next();
-    // In element content: the text from here up to the next '<' or the end.
-    void ContentRun(char** begin, char** end);
+    // In element content: the text from here up to the next '<' or the end; whether it holds
+    // an '&'.
+    bool ContentRun(char** begin, char** end);
     // After a kClear token: its content up to the closing marker, leaving the scan behind the
     // marker; false if the marker never comes. A DOCTYPE may turn into kDoctypeSubset.
     bool ClearContent(int* clear, char** begin, char** end);
@@ -67,8 +69,9 @@ class XmlScanner {
     char* Position() const { return p_; }
 
   private:
-    XmlTokenSpan Markup();
-    XmlTokenSpan TextOrQuoted();
+    // Both fill in a token whose place is already set.
+    void Markup(XmlTokenSpan& t);
+    void TextOrQuoted(XmlTokenSpan& t);
 
     char* p_;
     char* pending_ = nullptr;
