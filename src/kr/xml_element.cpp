@@ -113,11 +113,13 @@ XmlElement XmlElement::Child(const char* name, int index) const {
 XmlElement XmlElement::Child(const char* name, int* position) const {
     if (position == nullptr) return Child(name, 0);
     if (IsEmpty() || name == nullptr || *position < 0) return {};
-    for (int i = *position; i < ChildCount(); ++i) {
-        XmlElement child = ChildAt(i);
-        if (NamesEqual(child.Name(), name)) {
-            *position = i + 1;
-            return child;
+    const XmlDocument& doc = *document_;
+    const XmlNodeData& data = Data();
+    for (uint32_t i = static_cast<uint32_t>(*position); i < data.child_count; ++i) {
+        uint32_t child = doc.children[data.first_child + i];
+        if (NamesEqual(doc.String(doc.nodes[child].name), name)) {
+            *position = static_cast<int>(i + 1);
+            return XmlElement(document_, child);
         }
     }
     return {};

@@ -127,6 +127,12 @@ TEST(XmlHostile, StrayBytesAndLeadBytesAtTheEnd) {
     XmlElement e;
     ASSERT_EQ(Code("<a b='\xE0' x'/>", &e), kXmlNoError);
     EXPECT_STREQ(e.Attribute("b"), "\xE0' x");
+    // Trimming cuts text inside such a character; its place is still counted by the table.
+    XmlResult r;
+    XmlElement::FromText("<a>\xE0 \n<=", nullptr, &r);
+    EXPECT_EQ(r.error, kXmlMissingStartTagName);
+    EXPECT_EQ(r.line, 1);  // the line feed belongs to the character
+    EXPECT_EQ(r.column, 6);
     // Bytes above 0x7F in names, values and text are carried as they are.
     ASSERT_EQ(Code("<\x80\xFE v='\xF5\x81'>\xC0\xC1 \xFF</\x80\xFE>", &e), kXmlNoError);
     EXPECT_STREQ(e.Name(), "\x80\xFE");
