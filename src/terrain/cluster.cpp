@@ -91,6 +91,5 @@ void cluster::LinkBorders() {
 size_t cluster::MemoryBytes() const {
     return fields[0].MemoryBytes() + fields[1].MemoryBytes() +
            vertex_data.capacity() * sizeof(float) + indices.capacity() * sizeof(uint32_t) +
-           (scratch.scaled.capacity() + scratch.per_thread.capacity()) * sizeof(float) +
-           (size_t(scratch.rows) + 2) * sizeof(std::atomic<int>);
+           (scratch.shared.capacity() + scratch.per_thread.capacity()) * sizeof(float);
 }

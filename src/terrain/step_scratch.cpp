@@ -1,14 +1,25 @@
 #include "terrain/step_scratch.h"
 
-void step_scratch::Prepare(int new_stride, int new_rows, int new_threads) {
-    if (new_stride == stride && new_rows == rows && new_threads == threads) return;
+#include <cstdint>
+
+namespace {
+
+// The first float whose successor starts a cache line.
+float* RowBase(std::vector<float>& buffer) {
+    const uintptr_t address = reinterpret_cast<uintptr_t>(buffer.data()) + sizeof(float);
+    const uintptr_t aligned = (address + 63) & ~uintptr_t(63);
+    return reinterpret_cast<float*>(aligned) - 1;
+}
+
+}  // namespace
+
+void step_scratch::Prepare(int new_stride, int new_threads) {
+    if (new_stride == stride && new_threads == threads) return;
     stride = new_stride;
-    rows = new_rows;
     threads = new_threads;
-    // A row's scaled flows are needed until its transport ends; with one row per thread in
-    // flight, threads + 1 slots would do.
-    slots = threads + 3;
-    scaled.assign(size_t(slots) * 8 * size_t(stride), 0.0f);
-    per_thread.assign(size_t(threads) * kThreadRows * size_t(stride), 0.0f);
-    progress = std::make_unique<std::atomic<int>[]>(size_t(rows) + 2);
+    // Room for the alignment and for the last row's vectors.
+    shared.assign(size_t(kSharedRows) * size_t(stride) + 32, 0.0f);
+    per_thread.assign(size_t(threads) * kPrivateRows * size_t(stride) + 32, 0.0f);
+    shared_base = RowBase(shared);
+    private_base = RowBase(per_thread);
 }

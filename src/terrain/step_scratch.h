@@ -2,29 +2,55 @@
 // Working memory of a step, kept between steps so that a step allocates nothing once the
 // grid size and the thread count are settled. It lies outside both fields: the read field
 // stays untouched while a step runs.
+//
+// The flow pass works through the grid row by row, with a few rows in flight between the
+// threads of its pipeline; each kind of row is kept in slots that are reused in turn.
 
 #include <atomic>
-#include <memory>
 #include <vector>
 
 struct step_scratch {
-    // Rebuilds the buffers when the row length, row count or thread count changed.
-    void Prepare(int stride, int rows, int threads);
+    static constexpr int kSlots = 8;  // rows in flight; the producer stays within kLookahead
+    static constexpr int kLookahead = kSlots - 4;
 
-    // The scaled flows of phase 1 for a few rows in flight: rows[slot][direction][x].
-    float* ScaledFlows(int y, int direction) {
-        return scaled.data() + (size_t(y % slots) * 8 + size_t(direction)) * size_t(stride);
+    // Shared rows.
+    enum shared_row : int {
+        kAmount = 0,                         // [slot][direction]: amount moved by phase 1
+        kBackward = kAmount + kSlots * 8,    // [slot][4]: backward flows after braking
+        kBeforeShare = kBackward + kSlots * 4,  // [slot][4]: shares of the earlier receives
+        kAfterShare = kBeforeShare + kSlots * 4,  // [slot][4]: shares of the later receives
+        kMidWater = kAfterShare + kSlots * 4,     // [slot]: water after the vertex's own sends
+        kForward = kMidWater + kSlots,            // [2][3]: forward flows carried along rows
+        kChain = kForward + 2 * 3,                // flows carried along +x
+        kZero = kChain + 1,                       // all zero: outside the grid
+        kSharedRows = kZero + 1
+    };
+    // Private rows of a thread.
+    enum private_row : int {
+        kSurface = 0,  // [3]: surface heights of three rows
+        kDamping = 3,  // random damping of one row
+        kSlopeSources = 4,  // [3][10]: what three rows of vertices send down the slope
+        kPrivateRows = kSlopeSources + 30
+    };
+
+    // Rebuilds the buffers when the row length or the thread count changed.
+    void Prepare(int stride, int threads);
+
+    // Rows are laid out like the field rows: x = 1 on a cache-line boundary.
+    float* Shared(int row) { return shared_base + size_t(row) * size_t(stride); }
+    float* Private(int thread, int row) {
+        return private_base + (size_t(thread) * kPrivateRows + size_t(row)) * size_t(stride);
     }
-    // Per-thread rows: three surface rows and one row of random damping values.
-    float* ThreadRow(int thread, int row) {
-        return per_thread.data() + (size_t(thread) * kThreadRows + size_t(row)) * size_t(stride);
-    }
 
-    static constexpr int kThreadRows = 4 + 3 * 10;  // surfaces, random row, slope sources
+    // Rows finished by each stage of the flow pipeline, one cache line each.
+    struct alignas(64) progress {
+        std::atomic<int> row{0};
+    };
+    progress produced, after_water, consumed;
 
-    int stride = 0, rows = 0, threads = 0, slots = 0;
-    std::vector<float> scaled;
+    int stride = 0, threads = 0;
+    std::vector<float> shared;
     std::vector<float> per_thread;
-    // Columns finished by the transport of each row, for the row wavefront.
-    std::unique_ptr<std::atomic<int>[]> progress;
+    float* shared_base = nullptr;
+    float* private_base = nullptr;
 };

@@ -15,8 +15,10 @@ size_t RoundUp(size_t value, size_t multiple) { return (value + multiple - 1) / 
 
 // Rows whose length is a multiple of 1 KiB map every row to the same cache sets, and so do
 // planes a multiple of 4 KiB apart; both made the neighbour passes several times slower.
+// Each row has room for a whole vector beyond its last vertex, so the row kernels never
+// need a scalar tail.
 int PaddedStride(int width) {
-    size_t stride = RoundUp(size_t(width), kAlignFloats);
+    size_t stride = RoundUp(size_t(width) + 7, kAlignFloats);
     if (stride % 256 == 0) stride += kAlignFloats;
     return int(stride);
 }
@@ -38,7 +40,7 @@ void vertex_2d_field::Allocate(cluster* new_owner, int columns, int rows) {
         throw KR::ErrorMem("vertex_2d_field::Allocate", ": Can't allocate cluster vertex!", 0);
     const int new_stride = PaddedStride(width);
     const size_t floats = StaggeredPlane(size_t(new_stride) * size_t(height));
-    const uint64_t bytes = uint64_t(floats) * kPlanes * sizeof(float);
+    const uint64_t bytes = (uint64_t(floats) * kPlanes + kAlignFloats) * sizeof(float);
     void* memory = nullptr;
     if (bytes > (uint64_t(1) << 40) || posix_memalign(&memory, 64, size_t(bytes)) != 0)
         throw KR::ErrorMem("vertex_2d_field::Allocate", ": Can't allocate cluster vertex!",
@@ -46,7 +48,7 @@ void vertex_2d_field::Allocate(cluster* new_owner, int columns, int rows) {
     block = static_cast<float*>(memory);
     stride = new_stride;
     plane_floats = floats;
-    block_floats = floats * kPlanes;
+    block_floats = floats * kPlanes + kAlignFloats;
     borders_linked = false;
     std::memset(block, 0, size_t(bytes));
 }

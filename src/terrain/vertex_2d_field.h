@@ -80,7 +80,10 @@ public:
 
 private:
     static constexpr int kPlanes = 11;
-    float* plane(int index) const { return block + size_t(index) * plane_floats; }
+    // Planes start one float before a cache line, so that every row's first interior vertex
+    // (x = 1) lies on a cache-line boundary.
+    static constexpr size_t kLead = 15;
+    float* plane(int index) const { return block + kLead + size_t(index) * plane_floats; }
     void ClearVertex(size_t index);
 
     cluster* owner = nullptr;

@@ -1,0 +1,127 @@
+// Speed of the water step and the hand-over to drawing on noise landscapes flooded as
+// generation floods them. Step/<size>/<threads>, ReferenceStep/<size> (the literal model the
+// fast step must match), HandOver/<size>/<threads>; the Erosion variants switch slope
+// collapse on. Run: build/bench/bench_step
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "kr/perlin_noise_2d.h"
+#include "terrain/terrain.h"
+#ifndef QOR_NO_REFERENCE
+#include "terrain/reference_model.h"
+#endif
+
+extern bool step_kernels_plain_only;
+
+namespace {
+
+// Heights 0 ... 20 from five octaves of noise, as the default generation makes them.
+std::vector<float> NoiseLandscape(int size) {
+    KR::PerlinNoise2D noise;
+    noise.SetSeed(12345);
+    noise.SetSize(size, size, 4);
+    noise.SetParams(5, 2.0f, 0);
+    noise.SetNoiseType(1, 0);
+    std::vector<float> h(size_t(size) * size);
+    for (int j = 0; j < size; ++j)
+        for (int i = 0; i < size; ++i) h[size_t(j) * size + i] = noise.Get(float(i), float(j));
+    const auto [lo, hi] = std::minmax_element(h.begin(), h.end());
+    const float low = *lo, scale = 20.0f / (*hi - *lo);
+    for (float& v : h) v = (v - low) * scale;
+    return h;
+}
+
+const std::vector<float>& Landscape(int size) {
+    static std::map<int, std::vector<float>> cache;
+    auto it = cache.find(size);
+    if (it == cache.end()) it = cache.emplace(size, NoiseLandscape(size)).first;
+    return it->second;
+}
+
+std::unique_ptr<terrain> MakeTerrain(int size, int threads, simulation_settings* s) {
+    auto t = std::make_unique<terrain>();
+    t->settings = s;
+    t->SetStepThreads(threads);
+    t->BuildFromHeights(Landscape(size).data(), size, size);
+    return t;
+}
+
+void RunStep(benchmark::State& state, bool erosion) {
+    const int size = int(state.range(0)), threads = int(state.range(1));
+    simulation_settings s;
+    s.stop_erosion = erosion ? 0 : 1;
+    auto t = MakeTerrain(size, threads, &s);
+    for (int i = 0; i < 3; ++i) {  // let the flood start moving
+        t->Simulate();
+        t->UpdateBuffers();
+    }
+    for (auto _ : state) {
+        t->Simulate();
+        state.PauseTiming();
+        t->UpdateBuffers();
+        state.ResumeTiming();
+    }
+
+    state.counters["steps/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["bytes/vertex"] = double(t->clusters[0].MemoryBytes()) / (double(size) * size);
+}
+
+void Step(benchmark::State& state) { RunStep(state, false); }
+// The kernels built for any x86-64, for machines without AVX2.
+void StepPlainKernels(benchmark::State& state) {
+    step_kernels_plain_only = true;
+    RunStep(state, false);
+    step_kernels_plain_only = false;
+}
+void StepErosion(benchmark::State& state) { RunStep(state, true); }
+
+void HandOver(benchmark::State& state) {
+    const int size = int(state.range(0)), threads = int(state.range(1));
+    simulation_settings s;
+    auto t = MakeTerrain(size, threads, &s);
+    t->Simulate();
+    for (auto _ : state) t->UpdateBuffers();
+    state.counters["hand-overs/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+#ifndef QOR_NO_REFERENCE
+void RunReferenceStep(benchmark::State& state, bool erosion) {
+    const int size = int(state.range(0));
+    simulation_settings s;
+    s.stop_erosion = erosion ? 0 : 1;
+    reference::cluster c;
+    c.settings = &s;
+    c.Generate(Landscape(size), size, size);
+    float z_min, z_max;
+    for (auto _ : state) {
+        c.Step(s);
+        state.PauseTiming();
+        c.SwapAndRefresh(s, z_min, z_max);
+        state.ResumeTiming();
+    }
+    state.counters["steps/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+void ReferenceStep(benchmark::State& state) { RunReferenceStep(state, false); }
+void ReferenceStepErosion(benchmark::State& state) { RunReferenceStep(state, true); }
+BENCHMARK(ReferenceStep)->Arg(256)->Arg(512)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ReferenceStepErosion)->Arg(512)->Unit(benchmark::kMillisecond);
+#endif
+
+void SizesAndThreads(benchmark::internal::Benchmark* b) {
+    for (int size : {256, 512, 1024})
+        for (int threads : {1, 2}) b->Args({size, threads});
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(Step)->Apply(SizesAndThreads);
+BENCHMARK(StepPlainKernels)->Args({512, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(StepErosion)->Apply(SizesAndThreads);
+BENCHMARK(HandOver)->Apply(SizesAndThreads);
+
+}  // namespace
+
+BENCHMARK_MAIN();

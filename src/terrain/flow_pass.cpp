@@ -1,0 +1,364 @@
+// The water flow of one step.
+//
+// The transport phase is defined as a sweep over the sources in row order, each pushing water
+// into its neighbours and nudging their flows; the result depends on that order. Instead of
+// sweeping, every vertex replays the updates it receives in exactly that order: its water
+// takes the four amounts from the sources visited before it, then loses what it sends, then
+// takes the four amounts from the sources after it; each of its flows sees the one or two
+// updates aimed at it before and after the moment it is itself read. Only the flows carried
+// along the forward directions chain from vertex to vertex. So the sweep becomes a few
+// vectorised passes per row, and the passes form a pipeline that threads share: one thread
+// runs ahead with the first phase and the earlier receives, the others follow with the rest.
+// The oracle test holds the bits equal to the plain sweep.
+
+#include "terrain/flow_pass.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "kr/random.h"
+#include "terrain/directions.h"
+#include "terrain/simd.h"
+#include "terrain/simulation_settings.h"
+#include "terrain/step_constants.h"
+#include "terrain/step_scratch.h"
+#include "terrain/step_workers.h"
+#include "terrain/vertex_2d_field.h"
+
+bool step_kernels_plain_only = false;
+
+namespace {
+
+using namespace step_constants;
+using simd::ClampNegative;
+using simd::Load;
+using simd::Moves;
+using simd::Select;
+using simd::Splat;
+using simd::Store;
+using simd::vf;
+namespace dir = directions;
+
+constexpr int kLanes = simd::kWidth;
+constexpr int kSlots = step_scratch::kSlots;
+
+void WaitUntil(const std::atomic<int>& counter, int value) {
+    int spins = 0;
+    while (counter.load(std::memory_order_acquire) < value) {
+        if (++spins < 4096) __builtin_ia32_pause();
+        else std::this_thread::yield();
+    }
+}
+
+// The receives of a vertex in the order they reach it: m names the neighbour (vertex + d_m)
+// that sends, along direction opposite(m). Four come from sources visited before the vertex,
+// four from sources visited after it. kSlotOf gives the position of m in its list.
+constexpr int kBefore[4] = {5, 3, 6, 1};
+constexpr int kAfter[4] = {0, 7, 2, 4};
+constexpr int kSlotOf[8] = {0, 3, 2, 1, 3, 0, 2, 1};
+// Backward directions: the flow is braked by the earlier source ahead of it, read, then
+// carried from the later vertex behind. Forward directions the other way round; all but +x
+// carry from the row before.
+constexpr int kBackward[4] = {1, 3, 5, 6};
+constexpr int kForwardChained[3] = {2, 4, 7};
+constexpr int kBackwardSlot[8] = {-1, 0, -1, 1, -1, 2, 3, -1};
+constexpr int kForwardSlot[8] = {-1, -1, 0, -1, 1, -1, -1, 2};
+
+struct flow_pass {
+    const simulation_settings& s;
+    const vertex_2d_field& R;
+    vertex_2d_field& W;
+    step_scratch& scratch;
+    int columns, rows;
+    bool rain;
+    uint32_t random_state;  // before the first draw of the pass
+    int end;                // one past the last vector's last lane
+
+    float* Row(int base, int y, int count, int index) {
+        return scratch.Shared(base + (y % kSlots) * count + index);
+    }
+    // Amount moved from row y along direction i; zero outside the grid and on the ring.
+    float* Amount(int y, int i) {
+        if (y < 1 || y > rows) return scratch.Shared(step_scratch::kZero);
+        return Row(step_scratch::kAmount, y, 8, i);
+    }
+    float* Backward(int y, int slot) {
+        if (y > rows) return scratch.Shared(step_scratch::kZero);
+        return Row(step_scratch::kBackward, y, 4, slot);
+    }
+    float* BeforeShare(int y, int slot) { return Row(step_scratch::kBeforeShare, y, 4, slot); }
+    float* AfterShare(int y, int slot) { return Row(step_scratch::kAfterShare, y, 4, slot); }
+    float* MidWater(int y) { return Row(step_scratch::kMidWater, y, 1, 0); }
+    float* Forward(int y, int slot) {
+        if (y < 1) return scratch.Shared(step_scratch::kZero);
+        return scratch.Shared(step_scratch::kForward + (y % 2) * 3 + slot);
+    }
+    float* Chain() { return scratch.Shared(step_scratch::kChain); }
+
+    vf Received(int y, int m, int x) {
+        return Load(Amount(y + dir::dy[m], dir::opposite[m]) + x + dir::dx[m]);
+    }
+
+    // ---- phase 1: rain, then accelerate and limit the flows of row y
+
+    void SurfaceRow(int y, float* out) const {
+        const float* t = R.Terrain() + R.Index(0, y);
+        const float* w = R.Water() + R.Index(0, y);
+        for (int x = 0; x <= end; ++x) out[x] = w[x] + t[x];
+        if (!s.aquarium) return;
+        if (y == 0 || y == rows + 1) {
+            for (int x = 0; x <= end; ++x) out[x] = s.z_aquarium;
+        } else {
+            out[0] = s.z_aquarium;
+            out[columns + 1] = s.z_aquarium;
+        }
+    }
+
+    void Rain(int y) {
+        float* w = W.Water() + W.Index(0, y);
+        const float* t = W.Terrain() + W.Index(0, y);
+        const vf amount = Splat(s.rain_multiplier * s.timescale);
+        const vf multiplier = Splat(s.rain_multiplier), ts = Splat(s.timescale);
+        for (int x = 1; x < end; x += kLanes) {
+            const vf added = s.rain_type == 1 ? amount : Load(t + x) * multiplier * ts;
+            Store(w + x, ClampNegative(Load(w + x) + added));
+        }
+    }
+
+    void Accelerate(int y, int t) {
+        if (y > rows) return;
+        if (rain) Rain(y);
+        float* rows_by_dy[3];
+        for (int r = 0; r < 3; ++r) {
+            rows_by_dy[r] = scratch.Private(t, step_scratch::kSurface + r);
+            SurfaceRow(y - 1 + r, rows_by_dy[r]);
+        }
+        const bool random = s.randomness != 0.0f;
+        float* damping = scratch.Private(t, step_scratch::kDamping);
+        if (random) {
+            // One draw per vertex in row order over the whole pass.
+            uint32_t state = KR::RandomStateAfter(random_state, uint64_t(y - 1) * uint64_t(columns));
+            const float range = s.randomness - 0.0f;
+            for (int x = 1; x <= columns; ++x)
+                damping[x] = static_cast<float>(KR::RandFrom(state) / 32767.0 * range + 0.0f);
+        }
+        const size_t row = R.Index(0, y);
+        const float* water = R.Water() + row;
+        float* outflow = W.Outflow() + row;
+        const vf ts = Splat(s.timescale), acceleration = Splat(kFlowAcceleration);
+        const vf to_damping = Splat(kDepthToDamping), ceiling = Splat(kDampingCeiling);
+        const vf diagonal = Splat(kDiagonalTransport);
+        for (int x = 1; x < end; x += kLanes) {
+            const vf h = Load(rows_by_dy[1] + x);
+            vf f[8];
+            for (int i = 0; i < 8; ++i) {
+                const vf q = Load(rows_by_dy[1 + dir::dy[i]] + x + dir::dx[i]);
+                f[i] = ClampNegative(Load(R.Flow(i) + row + x) + (h - q) * ts * acceleration);
+            }
+            const vf w = Load(water + x);
+            vf k = w * to_damping;
+            if (random) k = k - Load(damping + x);
+            k = ClampNegative(k);
+            k = Select(k > ceiling, ceiling, k);
+            vf total = vf{};
+            for (int i = 0; i < 8; ++i) total = total + f[i];
+            vf limit = total * k;
+            const vf available = w * ceiling;
+            limit = Select(limit < available, limit, available);
+            limit = Select(total > vf{}, limit / total, limit);
+            const vf scale = k * limit;
+            vf sum = vf{};
+            for (int i = 0; i < 8; ++i) {
+                const vf v = f[i] * scale;
+                Store(W.Flow(i) + row + x, v);
+                sum = sum + v;
+                vf q = v * ts;
+                if (dir::IsDiagonal(i)) q = q * diagonal;
+                Store(Amount(y, i) + x, q);
+            }
+            Store(outflow + x, sum);
+        }
+        // Past the last vertex nothing moves.
+        for (int i = 0; i < 8; ++i)
+            for (int x = columns + 1; x <= end; ++x) Amount(y, i)[x] = 0.0f;
+    }
+
+    // ---- phase 2 for row y, in four parts
+
+    // The receives from earlier sources, the vertex's own sends, and its backward flows as
+    // braked by the earlier source ahead of them.
+    void ReceiveBefore(int y) {
+        if (y > rows) return;
+        const float* water = W.Water() + W.Index(0, y);
+        const size_t row = W.Index(0, y);
+        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
+        for (int x = 1; x < end; x += kLanes) {
+            vf w = Load(water + x);
+            vf share[4];
+            for (int n = 0; n < 4; ++n) {
+                const vf r = Received(y, kBefore[n], x);
+                const vf raised = ClampNegative(w + r);
+                share[n] = r / raised;
+                w = Select(Moves(r), raised, w);
+                Store(BeforeShare(y, n) + x, share[n]);
+            }
+            for (int i = 0; i < 8; ++i) {
+                const vf q = Load(Amount(y, i) + x);
+                w = Select(Moves(q), ClampNegative(w + (vf{} - q)), w);
+            }
+            Store(MidWater(y) + x, w);
+            for (int b = 0; b < 4; ++b) {
+                const int k = kBackward[b];
+                const vf r = Received(y, k, x);
+                const vf t = share[kSlotOf[k]];
+                const vf f0 = Load(W.Flow(k) + row + x);
+                const vf braked = ClampNegative((one - t) * f0 - r * t * braking);
+                Store(Backward(y, b) + x, Select(Moves(r), braked, f0));
+            }
+        }
+    }
+
+    // The receives from later sources: the final water and the shares of those receives.
+    void ReceiveAfter(int y) {
+        float* water = W.Water() + W.Index(0, y);
+        for (int x = 1; x < end; x += kLanes) {
+            vf w = Load(MidWater(y) + x);
+            for (int n = 0; n < 4; ++n) {
+                const vf r = Received(y, kAfter[n], x);
+                const vf raised = ClampNegative(w + r);
+                Store(AfterShare(y, n) + x, r / raised);
+                w = Select(Moves(r), raised, w);
+            }
+            Store(water + x, w);
+        }
+    }
+
+    // Forward flows: carried from the vertex behind at the moment it was read (from the row
+    // before for k = 2, 4, 7; along the row for k = 0), then braked by the later source ahead.
+    void ForwardFlows(int y) {
+        const size_t row = W.Index(0, y);
+        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
+        for (int x = 1; x < end; x += kLanes) {
+            for (int f = 0; f < 3; ++f) {
+                const int k = kForwardChained[f], m = dir::opposite[k];
+                const vf r = Received(y, m, x);
+                const vf t = Load(BeforeShare(y, kSlotOf[m]) + x);
+                const vf f0 = Load(W.Flow(k) + row + x);
+                const vf behind = Load(Forward(y - 1, f) + x - dir::dx[k]);
+                Store(Forward(y, f) + x, Select(Moves(r), (one - t) * f0 + behind * t, f0));
+            }
+        }
+        ChainAlongRow(y);
+        for (int x = 1; x < end; x += kLanes) {
+            for (int k : {0, 2, 4, 7}) {
+                const vf carried = k == 0 ? Load(Chain() + x) : Load(Forward(y, kForwardSlot[k]) + x);
+                const vf r = Received(y, k, x);
+                const vf t = Load(AfterShare(y, kSlotOf[k]) + x);
+                const vf braked = ClampNegative((one - t) * carried - r * t * braking);
+                Store(W.Flow(k) + row + x, Select(Moves(r), braked, carried));
+            }
+        }
+    }
+
+    // The flow along +x is carried from vertex to vertex within the row: the one truly
+    // sequential part.
+    void ChainAlongRow(int y) {
+        const float* f0 = W.Flow(0) + W.Index(0, y);
+        const float* sent = Amount(y, 0);
+        const float* t = BeforeShare(y, kSlotOf[1]);
+        float* chain = Chain();
+        float carried = 0.0f;
+        for (int x = 1; x <= columns; ++x) {
+            carried = sent[x - 1] <= 0 ? f0[x] : (1 - t[x]) * f0[x] + carried * t[x];
+            chain[x] = carried;
+        }
+    }
+
+    // Backward flows: braked earlier, read, then carried from the later vertex behind.
+    void BackwardFlows(int y) {
+        const size_t row = W.Index(0, y);
+        const vf one = Splat(1.0f);
+        for (int x = 1; x < end; x += kLanes) {
+            for (int k : kBackward) {
+                const int m = dir::opposite[k];
+                const vf braked = Load(Backward(y, kBackwardSlot[k]) + x);
+                const vf r = Received(y, m, x);
+                const vf t = Load(AfterShare(y, kSlotOf[m]) + x);
+                const vf behind = Load(Backward(y - dir::dy[k], kBackwardSlot[k]) + x - dir::dx[k]);
+                Store(W.Flow(k) + row + x, Select(Moves(r), (one - t) * braked + behind * t, braked));
+            }
+        }
+    }
+
+    // ---- the pipeline. Thread 0 produces rows (phase 1 and the earlier receives) up to
+    // kLookahead rows ahead of the slowest follower; thread 1 follows with the later receives
+    // and the forward flows, thread 2 (if any) with the backward flows.
+
+    void Produce(int t, int stages) {
+        Accelerate(1, t);
+        for (int y = 1; y <= rows; ++y) {
+            if (stages > 1) WaitUntil(scratch.consumed.row, y - step_scratch::kLookahead);
+            Accelerate(y + 1, t);
+            ReceiveBefore(y);
+            if (stages > 1) scratch.produced.row.store(y, std::memory_order_release);
+            else Follow(y, 1, 1);
+        }
+    }
+
+    void Follow(int y, int stage, int stages) {
+        if (stage == 1) {
+            ReceiveAfter(y);
+            ForwardFlows(y);
+            if (stages == 3) scratch.after_water.row.store(y, std::memory_order_release);
+        }
+        if (stage == stages - 1 || stages == 1) BackwardFlows(y);
+    }
+
+    void Run(int t, int stages) {
+        if (t == 0) {
+            Produce(t, stages);
+            return;
+        }
+        for (int y = 1; y <= rows; ++y) {
+            WaitUntil(scratch.produced.row, std::min(y + 1, rows));
+            if (t == 2) WaitUntil(scratch.after_water.row, y);
+            Follow(y, t, stages);
+            // With three stages the backward flows finish a row last.
+            if (t == stages - 1) scratch.consumed.row.store(y, std::memory_order_release);
+        }
+    }
+};
+
+// The pass built twice: for processors with AVX2 and for any x86-64. Both do the same IEEE
+// operations in the same order, so they give the same bits.
+__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass& pass, int t, int stages) {
+    pass.Run(t, stages);
+}
+__attribute__((flatten)) void RunPlain(flow_pass& pass, int t, int stages) { pass.Run(t, stages); }
+
+bool UseAvx2() {
+    static const bool supported = __builtin_cpu_supports("avx2");
+    return supported && !step_kernels_plain_only;
+}
+
+}  // namespace
+
+void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_2d_field& W,
+                 step_scratch& scratch, step_workers* workers) {
+    const int columns = R.Width() - 2, rows = R.Height() - 2;
+    const int stages = std::min({workers ? workers->Count() : 1, 3, rows});
+    // Rain type 3 names a rain map, which adds nothing.
+    const bool rain = !s.stop_rain && (s.rain_type == 1 || s.rain_type == 2);
+    const int end = 1 + (columns + kLanes - 1) / kLanes * kLanes;
+    flow_pass pass{s, R, W, scratch, columns, rows, rain, KR::GetRandomState(), end};
+    scratch.produced.row.store(0, std::memory_order_relaxed);
+    scratch.after_water.row.store(0, std::memory_order_relaxed);
+    scratch.consumed.row.store(0, std::memory_order_relaxed);
+    auto run = UseAvx2() ? RunAvx2 : RunPlain;
+    if (stages == 1) run(pass, 0, 1);
+    else workers->Run([&](int t) {
+        if (t < stages) run(pass, t, stages);
+    });
+    // The pass drew one random value per vertex on the stepping thread.
+    KR::SetRandomState(KR::RandomStateAfter(pass.random_state, uint64_t(columns) * rows));
+}
