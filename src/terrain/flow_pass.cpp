@@ -31,15 +31,11 @@ namespace {
 
 using namespace step_constants;
 using simd::ClampNegative;
-using simd::Load;
 using simd::Moves;
 using simd::Select;
-using simd::Splat;
 using simd::Store;
-using simd::vf;
 namespace dir = directions;
 
-constexpr int kLanes = simd::kWidth;
 constexpr int kSlots = step_scratch::kSlots;
 
 void WaitUntil(const std::atomic<int>& counter, int value) {
@@ -64,7 +60,14 @@ constexpr int kForwardChained[3] = {2, 4, 7};
 constexpr int kBackwardSlot[8] = {-1, 0, -1, 1, -1, 2, 3, -1};
 constexpr int kForwardSlot[8] = {-1, -1, 0, -1, 1, -1, -1, 2};
 
+// Rows are processed in vectors of V: eight lanes or four.
+template <class V>
 struct flow_pass {
+    using vf = V;
+    static constexpr int kLanes = simd::Lanes<V>;
+    static vf Load(const float* p) { return simd::Load<V>(p); }
+    static vf Splat(float x) { return simd::Splat<V>(x); }
+
     const simulation_settings& s;
     const vertex_2d_field& R;
     vertex_2d_field& W;
@@ -300,9 +303,11 @@ struct flow_pass {
             if (stages > 1) WaitUntil(scratch.consumed.row, y - step_scratch::kLookahead);
             Accelerate(y + 1, t);
             ReceiveBefore(y);
+            // A row is finished once the next row's earlier receives are known.
             if (stages > 1) scratch.produced.row.store(y, std::memory_order_release);
-            else Follow(y, 1, 1);
+            else if (y > 1) Follow(y - 1, 1, 1);
         }
+        if (stages == 1) Follow(rows, 1, 1);
     }
 
     void Follow(int y, int stage, int stages) {
@@ -331,10 +336,15 @@ struct flow_pass {
 
 // The pass built twice: for processors with AVX2 and for any x86-64. Both do the same IEEE
 // operations in the same order, so they give the same bits.
-__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass& pass, int t, int stages) {
+__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass<simd::vf8>& pass, int t, int stages) {
     pass.Run(t, stages);
 }
-__attribute__((flatten)) void RunPlain(flow_pass& pass, int t, int stages) { pass.Run(t, stages); }
+__attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t, int stages) {
+    pass.Run(t, stages);
+}
+
+// One past the last lane of the last vector of a row of vertices 1 ... columns.
+int End(int columns, int lanes) { return 1 + (columns + lanes - 1) / lanes * lanes; }
 
 bool UseAvx2() {
     static const bool supported = __builtin_cpu_supports("avx2");
@@ -349,16 +359,23 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
     const int stages = std::min({workers ? workers->Count() : 1, 3, rows});
     // Rain type 3 names a rain map, which adds nothing.
     const bool rain = !s.stop_rain && (s.rain_type == 1 || s.rain_type == 2);
-    const int end = 1 + (columns + kLanes - 1) / kLanes * kLanes;
-    flow_pass pass{s, R, W, scratch, columns, rows, rain, KR::GetRandomState(), end};
+    const uint32_t random_state = KR::GetRandomState();
     scratch.produced.row.store(0, std::memory_order_relaxed);
     scratch.after_water.row.store(0, std::memory_order_relaxed);
     scratch.consumed.row.store(0, std::memory_order_relaxed);
-    auto run = UseAvx2() ? RunAvx2 : RunPlain;
-    if (stages == 1) run(pass, 0, 1);
-    else workers->Run([&](int t) {
-        if (t < stages) run(pass, t, stages);
-    });
+    auto run_on = [&](auto& pass, auto run) {
+        if (stages == 1) run(pass, 0, 1);
+        else workers->Run([&](int t) {
+            if (t < stages) run(pass, t, stages);
+        });
+    };
+    if (UseAvx2()) {
+        flow_pass<simd::vf8> pass{s, R, W, scratch, columns, rows, rain, random_state, End(columns, 8)};
+        run_on(pass, RunAvx2);
+    } else {
+        flow_pass<simd::vf4> pass{s, R, W, scratch, columns, rows, rain, random_state, End(columns, 4)};
+        run_on(pass, RunPlain);
+    }
     // The pass drew one random value per vertex on the stepping thread.
-    KR::SetRandomState(KR::RandomStateAfter(pass.random_state, uint64_t(columns) * rows));
+    KR::SetRandomState(KR::RandomStateAfter(random_state, uint64_t(columns) * rows));
 }

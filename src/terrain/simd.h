@@ -1,6 +1,6 @@
 #pragma once
-// Eight-float vectors for the step's row kernels (GCC vector extensions: two SSE registers on
-// a plain x86-64 build, one AVX register where the kernels are built for AVX2). Every
+// Float vectors for the step's row kernels, as GCC vector extensions: eight lanes where the
+// kernels are built for AVX2, four (one SSE register) on a plain x86-64 build. Every
 // operation is an ordinary IEEE single-precision operation, so results do not depend on the
 // vector width.
 
@@ -8,22 +8,40 @@
 
 namespace simd {
 
-typedef float vf __attribute__((vector_size(32)));
-typedef int vi __attribute__((vector_size(32)));
-constexpr int kWidth = 8;
+typedef float vf8 __attribute__((vector_size(32)));
+typedef float vf4 __attribute__((vector_size(16)));
 
-inline vf Load(const float* p) {
-    vf v;
+template <class V>
+constexpr int Lanes = int(sizeof(V) / sizeof(float));
+
+template <class V>
+inline V Load(const float* p) {
+    V v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-inline void Store(float* p, vf v) { std::memcpy(p, &v, sizeof v); }
-inline vf Splat(float x) { return vf{} + x; }
+template <class V>
+inline void Store(float* p, V v) {
+    std::memcpy(p, &v, sizeof v);
+}
+template <class V>
+inline V Splat(float x) {
+    return V{} + x;
+}
 // Lanes of mask (all bits set or clear) take a, the others b.
-inline vf Select(vi mask, vf a, vf b) { return mask ? a : b; }
+template <class M, class V>
+inline V Select(M mask, V a, V b) {
+    return mask ? a : b;
+}
 // x < 0 ? 0 : x, keeping NaN and -0 as a plain comparison does.
-inline vf ClampNegative(vf x) { return Select(x < 0, vf{}, x); }
+template <class V>
+inline V ClampNegative(V x) {
+    return Select(x < V{}, V{}, x);
+}
 // Lanes whose amount moves: not (q <= 0), so NaN counts as moving, as a plain test does.
-inline vi Moves(vf q) { return ~(q <= 0); }
+template <class V>
+inline auto Moves(V q) {
+    return ~(q <= V{});
+}
 
 }  // namespace simd

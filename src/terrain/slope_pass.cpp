@@ -62,9 +62,9 @@ struct slope_pass {
             float *count, *self, *share[8];
         } src[3];
         for (int r = 0; r < 3; ++r) {
-            src[r].count = scratch.Private(thread, 18 + 10 * r);
-            src[r].self = scratch.Private(thread, 19 + 10 * r);
-            for (int i = 0; i < 8; ++i) src[r].share[i] = scratch.Private(thread, 20 + 10 * r + i);
+            src[r].count = scratch.Private(thread, step_scratch::kSlopeSources + 10 * r);
+            src[r].self = scratch.Private(thread, step_scratch::kSlopeSources + 10 * r + 1);
+            for (int i = 0; i < 8; ++i) src[r].share[i] = scratch.Private(thread, step_scratch::kSlopeSources + 10 * r + 2 + i);
         }
         auto fill = [&](int y) {
             source_row& row = src[(y + 3) % 3];
