@@ -188,32 +188,36 @@ struct flow_pass {
 
     // ---- phase 2 for row y, in four parts
 
-    // The receives from earlier sources, the vertex's own sends, and its backward flows as
-    // braked by the earlier source ahead of them.
+    // The receives from earlier sources and the vertex's own sends.
     void ReceiveBefore(int y) {
         if (y > rows) return;
         const float* water = W.Water() + W.Index(0, y);
-        const size_t row = W.Index(0, y);
-        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
         for (int x = 1; x < end; x += kLanes) {
             vf w = Load(water + x);
-            vf share[4];
             for (int n = 0; n < 4; ++n) {
                 const vf r = Received(y, kBefore[n], x);
                 const vf raised = ClampNegative(w + r);
-                share[n] = r / raised;
+                Store(BeforeShare(y, n) + x, r / raised);
                 w = Select(Moves(r), raised, w);
-                Store(BeforeShare(y, n) + x, share[n]);
             }
             for (int i = 0; i < 8; ++i) {
                 const vf q = Load(Amount(y, i) + x);
                 w = Select(Moves(q), ClampNegative(w + (vf{} - q)), w);
             }
             Store(MidWater(y) + x, w);
+        }
+    }
+
+    // The backward flows as braked by the earlier source ahead of them.
+    void BrakeBackward(int y) {
+        if (y > rows) return;
+        const size_t row = W.Index(0, y);
+        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
+        for (int x = 1; x < end; x += kLanes) {
             for (int b = 0; b < 4; ++b) {
                 const int k = kBackward[b];
                 const vf r = Received(y, k, x);
-                const vf t = share[kSlotOf[k]];
+                const vf t = Load(BeforeShare(y, kSlotOf[k]) + x);
                 const vf f0 = Load(W.Flow(k) + row + x);
                 const vf braked = ClampNegative((one - t) * f0 - r * t * braking);
                 Store(Backward(y, b) + x, Select(Moves(r), braked, f0));
@@ -295,7 +299,7 @@ struct flow_pass {
 
     // ---- the pipeline. Thread 0 produces rows (phase 1 and the earlier receives) up to
     // kLookahead rows ahead of the slowest follower; thread 1 follows with the later receives
-    // and the forward flows, thread 2 (if any) with the backward flows.
+    // and the forward flows, and with the backward flows too unless a thread 2 takes those.
 
     void Produce(int t, int stages) {
         Accelerate(1, t);
@@ -303,34 +307,44 @@ struct flow_pass {
             if (stages > 1) WaitUntil(scratch.consumed.row, y - step_scratch::kLookahead);
             Accelerate(y + 1, t);
             ReceiveBefore(y);
+            if (stages > 1) {
+                scratch.produced.row.store(y, std::memory_order_release);
+                continue;
+            }
             // A row is finished once the next row's earlier receives are known.
-            if (stages > 1) scratch.produced.row.store(y, std::memory_order_release);
-            else if (y > 1) Follow(y - 1, 1, 1);
+            BrakeBackward(y);
+            if (y > 1) Finish(y - 1, true, true);
         }
-        if (stages == 1) Follow(rows, 1, 1);
+        if (stages == 1) Finish(rows, true, true);
     }
 
-    void Follow(int y, int stage, int stages) {
-        if (stage == 1) {
+    void Finish(int y, bool forward, bool backward) {
+        if (forward) {
             ReceiveAfter(y);
             ForwardFlows(y);
-            if (stages == 3) scratch.after_water.row.store(y, std::memory_order_release);
         }
-        if (stage == stages - 1 || stages == 1) BackwardFlows(y);
+        if (backward) BackwardFlows(y);
     }
 
-    void Run(int t, int stages) {
-        if (t == 0) {
-            Produce(t, stages);
-            return;
+    void Follow(int t, int stages) {
+        const bool forward = t == 1, backward = t == stages - 1;
+        if (backward) {
+            WaitUntil(scratch.produced.row, 1);
+            BrakeBackward(1);
         }
         for (int y = 1; y <= rows; ++y) {
             WaitUntil(scratch.produced.row, std::min(y + 1, rows));
-            if (t == 2) WaitUntil(scratch.after_water.row, y);
-            Follow(y, t, stages);
-            // With three stages the backward flows finish a row last.
-            if (t == stages - 1) scratch.consumed.row.store(y, std::memory_order_release);
+            if (backward) BrakeBackward(y + 1);
+            if (!forward) WaitUntil(scratch.after_water.row, y);
+            Finish(y, forward, backward);
+            if (forward && !backward) scratch.after_water.row.store(y, std::memory_order_release);
+            if (backward) scratch.consumed.row.store(y, std::memory_order_release);
         }
+    }
+
+    void Run(int t, int stages) {
+        if (t == 0) Produce(t, stages);
+        else Follow(t, stages);
     }
 };
 
