@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "kr/perlin_noise_2d.h"
+#include "terrain/flow_pass.h"
 #include "terrain/terrain.h"
 #ifndef QOR_NO_REFERENCE
 #include "terrain/reference_model.h"
 #endif
-
-extern bool step_kernels_plain_only;
 
 namespace {
 
@@ -28,10 +27,12 @@ std::vector<float> NoiseLandscape(int size) {
     noise.SetNoiseType(1, 0);
     std::vector<float> h(size_t(size) * size);
     for (int j = 0; j < size; ++j)
-        for (int i = 0; i < size; ++i) h[size_t(j) * size + i] = noise.Get(float(i), float(j));
+        for (int i = 0; i < size; ++i)
+            h[size_t(j) * size + i] = noise.Get(float(i), float(j));
     const auto [lo, hi] = std::minmax_element(h.begin(), h.end());
     const float low = *lo, scale = 20.0f / (*hi - *lo);
-    for (float& v : h) v = (v - low) * scale;
+    for (float& v : h)
+        v = (v - low) * scale;
     return h;
 }
 
@@ -66,26 +67,38 @@ void RunStep(benchmark::State& state, bool erosion) {
         state.ResumeTiming();
     }
 
-    state.counters["steps/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["steps/s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["bytes/vertex"] = double(t->clusters[0].MemoryBytes()) / (double(size) * size);
 }
 
-void Step(benchmark::State& state) { RunStep(state, false); }
-// The kernels built for any x86-64, for machines without AVX2.
-void StepPlainKernels(benchmark::State& state) {
-    step_kernels_plain_only = true;
+void Step(benchmark::State& state) {
     RunStep(state, false);
-    step_kernels_plain_only = false;
 }
-void StepErosion(benchmark::State& state) { RunStep(state, true); }
+// The narrower kernels, for processors without AVX-512 or AVX2.
+void StepAvx2Kernels(benchmark::State& state) {
+    step_kernel_limit = step_kernels::avx2;
+    RunStep(state, false);
+    step_kernel_limit = step_kernels::best;
+}
+void StepPlainKernels(benchmark::State& state) {
+    step_kernel_limit = step_kernels::plain;
+    RunStep(state, false);
+    step_kernel_limit = step_kernels::best;
+}
+void StepErosion(benchmark::State& state) {
+    RunStep(state, true);
+}
 
 void HandOver(benchmark::State& state) {
     const int size = int(state.range(0)), threads = int(state.range(1));
     simulation_settings s;
     auto t = MakeTerrain(size, threads, &s);
     t->Simulate();
-    for (auto _ : state) t->UpdateBuffers();
-    state.counters["hand-overs/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    for (auto _ : state)
+        t->UpdateBuffers();
+    state.counters["hand-overs/s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 #ifndef QOR_NO_REFERENCE
@@ -103,21 +116,33 @@ void RunReferenceStep(benchmark::State& state, bool erosion) {
         c.SwapAndRefresh(s, z_min, z_max);
         state.ResumeTiming();
     }
-    state.counters["steps/s"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["steps/s"] =
+        benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
-void ReferenceStep(benchmark::State& state) { RunReferenceStep(state, false); }
-void ReferenceStepErosion(benchmark::State& state) { RunReferenceStep(state, true); }
-BENCHMARK(ReferenceStep)->Arg(256)->Arg(512)->Arg(1024)->Unit(benchmark::kMillisecond)->UseRealTime();
+void ReferenceStep(benchmark::State& state) {
+    RunReferenceStep(state, false);
+}
+void ReferenceStepErosion(benchmark::State& state) {
+    RunReferenceStep(state, true);
+}
+BENCHMARK(ReferenceStep)
+    ->Arg(256)
+    ->Arg(512)
+    ->Arg(1024)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(ReferenceStepErosion)->Arg(512)->Unit(benchmark::kMillisecond);
 #endif
 
 void SizesAndThreads(benchmark::internal::Benchmark* b) {
     for (int size : {256, 512, 1024})
-        for (int threads : {1, 2}) b->Args({size, threads});
+        for (int threads : {1, 2})
+            b->Args({size, threads});
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 BENCHMARK(Step)->Apply(SizesAndThreads);
+BENCHMARK(StepAvx2Kernels)->Args({512, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(StepPlainKernels)->Args({512, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(StepErosion)->Apply(SizesAndThreads);
 BENCHMARK(HandOver)->Apply(SizesAndThreads);

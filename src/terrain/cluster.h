@@ -18,7 +18,7 @@ constexpr int kDrawFloatsPerVertex = 13;
 constexpr int kIndicesPerQuad = 12;
 
 class cluster {
-public:
+  public:
     cluster() = default;
     cluster(const cluster&) = delete;
     cluster& operator=(const cluster&) = delete;

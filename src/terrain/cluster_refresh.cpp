@@ -62,7 +62,8 @@ struct refresh {
                     float S = 0, G = 0;
                     int higher = 0;
                     for (int i = 0; i < 8; ++i) {
-                        const size_t n = f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i];
+                        const size_t n =
+                            f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i];
                         const float dn = water[n], tn = terrain[n];
                         const float g = std::min(dn / m, 1.0f);
                         if (t > tn) {
@@ -88,7 +89,8 @@ struct refresh {
                 for (int i = 0; i < 4; ++i)
                     axis += water[f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i]];
                 for (int i = 4; i < 8; ++i)
-                    diagonal += water[f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i]];
+                    diagonal +=
+                        water[f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i]];
                 depth[size_t(r) * sx + col] =
                     0.33f * water[f] + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
             }
@@ -137,8 +139,10 @@ struct refresh {
             for (int col = 0; col < qx; ++col) {
                 const size_t a = size_t(r) * sx + col, b = a + 1, d = a + sx, e = d + 1;
                 const size_t mv = size_t(sx) * c.size_y + size_t(r) * qx + col;
-                tpos[3 * mv + 2] = lower(tpos[3 * a + 2], tpos[3 * b + 2], tpos[3 * d + 2], tpos[3 * e + 2]);
-                wpos[3 * mv + 2] = lower(wpos[3 * a + 2], wpos[3 * b + 2], wpos[3 * d + 2], wpos[3 * e + 2]);
+                tpos[3 * mv + 2] =
+                    lower(tpos[3 * a + 2], tpos[3 * b + 2], tpos[3 * d + 2], tpos[3 * e + 2]);
+                wpos[3 * mv + 2] =
+                    lower(wpos[3 * a + 2], wpos[3 * b + 2], wpos[3 * d + 2], wpos[3 * e + 2]);
                 depth[mv] = 0.25f * (depth[a] + depth[b] + depth[d] + depth[e]);
                 for (int k = 0; k < 3; ++k) {
                     tnorm[3 * mv + k] = 0.25f * (tnorm[3 * a + k] + tnorm[3 * b + k] +
@@ -153,7 +157,9 @@ struct refresh {
 constexpr int kMaxParts = 64;
 
 // Rows [first, last) of part `index` of `parts`.
-int Split(int rows, int index, int parts) { return int(int64_t(rows) * index / parts); }
+int Split(int rows, int index, int parts) {
+    return int(int64_t(rows) * index / parts);
+}
 
 }  // namespace
 
@@ -168,7 +174,8 @@ void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& 
     } else {
         const int parts = workers->Count();
         workers->Run([&](int t) {
-            write_field->SwitchCopyRows(*read_field, Split(rows, t, parts), Split(rows, t + 1, parts));
+            write_field->SwitchCopyRows(*read_field, Split(rows, t, parts),
+                                        Split(rows, t + 1, parts));
         });
         write_field->PrepareRing();
     }

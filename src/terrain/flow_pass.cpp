@@ -25,7 +25,7 @@
 #include "terrain/step_workers.h"
 #include "terrain/vertex_2d_field.h"
 
-bool step_kernels_plain_only = false;
+step_kernels step_kernel_limit = step_kernels::best;
 
 namespace {
 
@@ -41,8 +41,10 @@ constexpr int kSlots = step_scratch::kSlots;
 void WaitUntil(const std::atomic<int>& counter, int value) {
     int spins = 0;
     while (counter.load(std::memory_order_acquire) < value) {
-        if (++spins < 4096) __builtin_ia32_pause();
-        else std::this_thread::yield();
+        if (++spins < 4096)
+            __builtin_ia32_pause();
+        else
+            std::this_thread::yield();
     }
 }
 
@@ -80,10 +82,12 @@ struct flow_pass {
     float* Row(int base, int y, int count, int index) {
         return scratch.Shared(base + (y % kSlots) * count + index);
     }
-    // Amount moved from row y along direction i; zero outside the grid and on the ring.
-    float* Amount(int y, int i) {
+
+    // The flows of row y as phase 1 left them (accelerated and limited); zero outside the
+    // grid and on the ring.
+    float* Limited(int y, int i) {
         if (y < 1 || y > rows) return scratch.Shared(step_scratch::kZero);
-        return Row(step_scratch::kAmount, y, 8, i);
+        return Row(step_scratch::kLimited, y, 8, i);
     }
     float* Backward(int y, int slot) {
         if (y > rows) return scratch.Shared(step_scratch::kZero);
@@ -98,8 +102,15 @@ struct flow_pass {
     }
     float* Chain() { return scratch.Shared(step_scratch::kChain); }
 
+    // The amount vertex x of row y sends along direction i.
+    vf Sent(int y, int i, int x) {
+        vf q = Load(Limited(y, i) + x) * Splat(s.timescale);
+        if (dir::IsDiagonal(i)) q = q * Splat(kDiagonalTransport);
+        return q;
+    }
+    // The amount vertex x of row y receives from its neighbour m.
     vf Received(int y, int m, int x) {
-        return Load(Amount(y + dir::dy[m], dir::opposite[m]) + x + dir::dx[m]);
+        return Sent(y + dir::dy[m], dir::opposite[m], x + dir::dx[m]);
     }
 
     // ---- phase 1: rain, then accelerate and limit the flows of row y
@@ -107,10 +118,12 @@ struct flow_pass {
     void SurfaceRow(int y, float* out) const {
         const float* t = R.Terrain() + R.Index(0, y);
         const float* w = R.Water() + R.Index(0, y);
-        for (int x = 0; x <= end; ++x) out[x] = w[x] + t[x];
+        for (int x = 0; x <= end; ++x)
+            out[x] = w[x] + t[x];
         if (!s.aquarium) return;
         if (y == 0 || y == rows + 1) {
-            for (int x = 0; x <= end; ++x) out[x] = s.z_aquarium;
+            for (int x = 0; x <= end; ++x)
+                out[x] = s.z_aquarium;
         } else {
             out[0] = s.z_aquarium;
             out[columns + 1] = s.z_aquarium;
@@ -140,7 +153,8 @@ struct flow_pass {
         float* damping = scratch.Private(t, step_scratch::kDamping);
         if (random) {
             // One draw per vertex in row order over the whole pass.
-            uint32_t state = KR::RandomStateAfter(random_state, uint64_t(y - 1) * uint64_t(columns));
+            uint32_t state =
+                KR::RandomStateAfter(random_state, uint64_t(y - 1) * uint64_t(columns));
             const float range = s.randomness - 0.0f;
             for (int x = 1; x <= columns; ++x)
                 damping[x] = static_cast<float>(KR::RandFrom(state) / 32767.0 * range + 0.0f);
@@ -150,7 +164,6 @@ struct flow_pass {
         float* outflow = W.Outflow() + row;
         const vf ts = Splat(s.timescale), acceleration = Splat(kFlowAcceleration);
         const vf to_damping = Splat(kDepthToDamping), ceiling = Splat(kDampingCeiling);
-        const vf diagonal = Splat(kDiagonalTransport);
         for (int x = 1; x < end; x += kLanes) {
             const vf h = Load(rows_by_dy[1] + x);
             vf f[8];
@@ -164,7 +177,8 @@ struct flow_pass {
             k = ClampNegative(k);
             k = Select(k > ceiling, ceiling, k);
             vf total = vf{};
-            for (int i = 0; i < 8; ++i) total = total + f[i];
+            for (int i = 0; i < 8; ++i)
+                total = total + f[i];
             vf limit = total * k;
             const vf available = w * ceiling;
             limit = Select(limit < available, limit, available);
@@ -173,17 +187,15 @@ struct flow_pass {
             vf sum = vf{};
             for (int i = 0; i < 8; ++i) {
                 const vf v = f[i] * scale;
-                Store(W.Flow(i) + row + x, v);
+                Store(Limited(y, i) + x, v);
                 sum = sum + v;
-                vf q = v * ts;
-                if (dir::IsDiagonal(i)) q = q * diagonal;
-                Store(Amount(y, i) + x, q);
             }
             Store(outflow + x, sum);
         }
         // Past the last vertex nothing moves.
         for (int i = 0; i < 8; ++i)
-            for (int x = columns + 1; x <= end; ++x) Amount(y, i)[x] = 0.0f;
+            for (int x = columns + 1; x <= end; ++x)
+                Limited(y, i)[x] = 0.0f;
     }
 
     // ---- phase 2 for row y, in four parts
@@ -201,7 +213,7 @@ struct flow_pass {
                 w = Select(Moves(r), raised, w);
             }
             for (int i = 0; i < 8; ++i) {
-                const vf q = Load(Amount(y, i) + x);
+                const vf q = Sent(y, i, x);
                 w = Select(Moves(q), ClampNegative(w + (vf{} - q)), w);
             }
             Store(MidWater(y) + x, w);
@@ -211,14 +223,13 @@ struct flow_pass {
     // The backward flows as braked by the earlier source ahead of them.
     void BrakeBackward(int y) {
         if (y > rows) return;
-        const size_t row = W.Index(0, y);
         const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
         for (int x = 1; x < end; x += kLanes) {
             for (int b = 0; b < 4; ++b) {
                 const int k = kBackward[b];
                 const vf r = Received(y, k, x);
                 const vf t = Load(BeforeShare(y, kSlotOf[k]) + x);
-                const vf f0 = Load(W.Flow(k) + row + x);
+                const vf f0 = Load(Limited(y, k) + x);
                 const vf braked = ClampNegative((one - t) * f0 - r * t * braking);
                 Store(Backward(y, b) + x, Select(Moves(r), braked, f0));
             }
@@ -250,7 +261,7 @@ struct flow_pass {
                 const int k = kForwardChained[f], m = dir::opposite[k];
                 const vf r = Received(y, m, x);
                 const vf t = Load(BeforeShare(y, kSlotOf[m]) + x);
-                const vf f0 = Load(W.Flow(k) + row + x);
+                const vf f0 = Load(Limited(y, k) + x);
                 const vf behind = Load(Forward(y - 1, f) + x - dir::dx[k]);
                 Store(Forward(y, f) + x, Select(Moves(r), (one - t) * f0 + behind * t, f0));
             }
@@ -258,7 +269,8 @@ struct flow_pass {
         ChainAlongRow(y);
         for (int x = 1; x < end; x += kLanes) {
             for (int k : {0, 2, 4, 7}) {
-                const vf carried = k == 0 ? Load(Chain() + x) : Load(Forward(y, kForwardSlot[k]) + x);
+                const vf carried =
+                    k == 0 ? Load(Chain() + x) : Load(Forward(y, kForwardSlot[k]) + x);
                 const vf r = Received(y, k, x);
                 const vf t = Load(AfterShare(y, kSlotOf[k]) + x);
                 const vf braked = ClampNegative((one - t) * carried - r * t * braking);
@@ -270,13 +282,13 @@ struct flow_pass {
     // The flow along +x is carried from vertex to vertex within the row: the one truly
     // sequential part.
     void ChainAlongRow(int y) {
-        const float* f0 = W.Flow(0) + W.Index(0, y);
-        const float* sent = Amount(y, 0);
+        const float* f0 = Limited(y, 0);
         const float* t = BeforeShare(y, kSlotOf[1]);
         float* chain = Chain();
         float carried = 0.0f;
         for (int x = 1; x <= columns; ++x) {
-            carried = sent[x - 1] <= 0 ? f0[x] : (1 - t[x]) * f0[x] + carried * t[x];
+            const float sent = f0[x - 1] * s.timescale;  // from the vertex behind along +x
+            carried = sent <= 0 ? f0[x] : (1 - t[x]) * f0[x] + carried * t[x];
             chain[x] = carried;
         }
     }
@@ -292,7 +304,8 @@ struct flow_pass {
                 const vf r = Received(y, m, x);
                 const vf t = Load(AfterShare(y, kSlotOf[m]) + x);
                 const vf behind = Load(Backward(y - dir::dy[k], kBackwardSlot[k]) + x - dir::dx[k]);
-                Store(W.Flow(k) + row + x, Select(Moves(r), (one - t) * braked + behind * t, braked));
+                Store(W.Flow(k) + row + x,
+                      Select(Moves(r), (one - t) * braked + behind * t, braked));
             }
         }
     }
@@ -343,14 +356,21 @@ struct flow_pass {
     }
 
     void Run(int t, int stages) {
-        if (t == 0) Produce(t, stages);
-        else Follow(t, stages);
+        if (t == 0)
+            Produce(t, stages);
+        else
+            Follow(t, stages);
     }
 };
 
-// The pass built twice: for processors with AVX2 and for any x86-64. Both do the same IEEE
-// operations in the same order, so they give the same bits.
-__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass<simd::vf8>& pass, int t, int stages) {
+// The pass is built for processors with AVX-512, with AVX2 and for any x86-64. All do the
+// same IEEE operations in the same order, so they give the same bits.
+__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass<simd::vf8>& pass, int t,
+                                                      int stages) {
+    pass.Run(t, stages);
+}
+__attribute__((target("avx512f"), flatten)) void RunAvx512(flow_pass<simd::vf16>& pass, int t,
+                                                           int stages) {
     pass.Run(t, stages);
 }
 __attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t, int stages) {
@@ -358,11 +378,18 @@ __attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t, int st
 }
 
 // One past the last lane of the last vector of a row of vertices 1 ... columns.
-int End(int columns, int lanes) { return 1 + (columns + lanes - 1) / lanes * lanes; }
+int End(int columns, int lanes) {
+    return 1 + (columns + lanes - 1) / lanes * lanes;
+}
+
+bool UseAvx512() {
+    static const bool supported = __builtin_cpu_supports("avx512f");
+    return supported && step_kernel_limit == step_kernels::best;
+}
 
 bool UseAvx2() {
     static const bool supported = __builtin_cpu_supports("avx2");
-    return supported && !step_kernels_plain_only;
+    return supported && step_kernel_limit != step_kernels::plain;
 }
 
 }  // namespace
@@ -378,16 +405,24 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
     scratch.after_water.row.store(0, std::memory_order_relaxed);
     scratch.consumed.row.store(0, std::memory_order_relaxed);
     auto run_on = [&](auto& pass, auto run) {
-        if (stages == 1) run(pass, 0, 1);
-        else workers->Run([&](int t) {
-            if (t < stages) run(pass, t, stages);
-        });
+        if (stages == 1)
+            run(pass, 0, 1);
+        else
+            workers->Run([&](int t) {
+                if (t < stages) run(pass, t, stages);
+            });
     };
-    if (UseAvx2()) {
-        flow_pass<simd::vf8> pass{s, R, W, scratch, columns, rows, rain, random_state, End(columns, 8)};
+    if (UseAvx512()) {
+        flow_pass<simd::vf16> pass{
+            s, R, W, scratch, columns, rows, rain, random_state, End(columns, 16)};
+        run_on(pass, RunAvx512);
+    } else if (UseAvx2()) {
+        flow_pass<simd::vf8> pass{
+            s, R, W, scratch, columns, rows, rain, random_state, End(columns, 8)};
         run_on(pass, RunAvx2);
     } else {
-        flow_pass<simd::vf4> pass{s, R, W, scratch, columns, rows, rain, random_state, End(columns, 4)};
+        flow_pass<simd::vf4> pass{
+            s, R, W, scratch, columns, rows, rain, random_state, End(columns, 4)};
         run_on(pass, RunPlain);
     }
     // The pass drew one random value per vertex on the stepping thread.

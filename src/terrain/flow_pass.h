@@ -9,5 +9,7 @@ class vertex_2d_field;
 void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_2d_field& W,
                  step_scratch& scratch, step_workers* workers);
 
-// Tests set this to run the kernels built for any x86-64 where AVX2 is available too.
-extern bool step_kernels_plain_only;
+// The widest kernels the pass may use: tests and benchmarks run the narrower builds on a
+// processor that has the wider ones too.
+enum class step_kernels { best, avx2, plain };
+extern step_kernels step_kernel_limit;

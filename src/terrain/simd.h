@@ -10,6 +10,7 @@ namespace simd {
 
 typedef float vf8 __attribute__((vector_size(32)));
 typedef float vf4 __attribute__((vector_size(16)));
+typedef float vf16 __attribute__((vector_size(64)));
 
 template <class V>
 constexpr int Lanes = int(sizeof(V) / sizeof(float));

@@ -3,13 +3,13 @@
 // while no step is in flight.
 
 struct simulation_settings {
-    float timescale = 1.0f;         // multiplies flow, rain, springs and the water animation
-    float randomness = 0.0f;        // upper bound of the random damping of shallow flow
-    int rain_type = 1;              // 1 flat, 2 height based, 3 rain map (adds nothing)
-    float rain_multiplier = 0.001f; // rain per step; also scales spring output
-    float water_min_depth = 0.05f;  // depth below which water is drawn sunk
-    float water_density = 2.0f;     // stored and saved only
-    int aquarium = 0;               // the edge holds water up to z_aquarium
+    float timescale = 1.0f;          // multiplies flow, rain, springs and the water animation
+    float randomness = 0.0f;         // upper bound of the random damping of shallow flow
+    int rain_type = 1;               // 1 flat, 2 height based, 3 rain map (adds nothing)
+    float rain_multiplier = 0.001f;  // rain per step; also scales spring output
+    float water_min_depth = 0.05f;   // depth below which water is drawn sunk
+    float water_density = 2.0f;      // stored and saved only
+    int aquarium = 0;                // the edge holds water up to z_aquarium
     float z_aquarium = 40.0f;
     int stop_rain = 0;
     int stop_water = 0;    // rain and flow off; also freezes springs and floating

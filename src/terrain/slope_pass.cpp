@@ -28,7 +28,8 @@ struct slope_pass {
     // Ring positions send nothing (count 0).
     void SourceRow(int y, float* count, float* self, float* share[8]) const {
         const int width = columns + 2;
-        for (int x = 0; x < width; ++x) count[x] = 0;
+        for (int x = 0; x < width; ++x)
+            count[x] = 0;
         if (y < 1 || y > rows) return;
         const int stride = R.Stride();
         const float* t = R.Terrain();
@@ -49,9 +50,11 @@ struct slope_pass {
             count[x] = float(n);
             if (n == 0) continue;
             float sum = 0.0f;
-            for (int i = 0; i < 9; ++i) sum += d[i];
+            for (int i = 0; i < 9; ++i)
+                sum += d[i];
             self[x] = 0 - sum / float(2 * n);
-            for (int i = 0; i < 8; ++i) share[i][x] = d[i] / float(2 * n);
+            for (int i = 0; i < 8; ++i)
+                share[i][x] = d[i] / float(2 * n);
         }
     }
 
@@ -64,7 +67,9 @@ struct slope_pass {
         for (int r = 0; r < 3; ++r) {
             src[r].count = scratch.Private(thread, step_scratch::kSlopeSources + 10 * r);
             src[r].self = scratch.Private(thread, step_scratch::kSlopeSources + 10 * r + 1);
-            for (int i = 0; i < 8; ++i) src[r].share[i] = scratch.Private(thread, step_scratch::kSlopeSources + 10 * r + 2 + i);
+            for (int i = 0; i < 8; ++i)
+                src[r].share[i] =
+                    scratch.Private(thread, step_scratch::kSlopeSources + 10 * r + 2 + i);
         }
         auto fill = [&](int y) {
             source_row& row = src[(y + 3) % 3];

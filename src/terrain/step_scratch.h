@@ -15,9 +15,9 @@ struct step_scratch {
 
     // Shared rows.
     enum shared_row : int {
-        kAmount = 0,                         // [slot][direction]: amount moved by phase 1
-        kBackward = kAmount + kSlots * 8,    // [slot][4]: backward flows after braking
-        kBeforeShare = kBackward + kSlots * 4,  // [slot][4]: shares of the earlier receives
+        kLimited = 0,                             // [slot][direction]: flows after phase 1
+        kBackward = kLimited + kSlots * 8,        // [slot][4]: backward flows after braking
+        kBeforeShare = kBackward + kSlots * 4,    // [slot][4]: shares of the earlier receives
         kAfterShare = kBeforeShare + kSlots * 4,  // [slot][4]: shares of the later receives
         kMidWater = kAfterShare + kSlots * 4,     // [slot]: water after the vertex's own sends
         kForward = kMidWater + kSlots,            // [2][3]: forward flows carried along rows
@@ -27,8 +27,8 @@ struct step_scratch {
     };
     // Private rows of a thread.
     enum private_row : int {
-        kSurface = 0,  // [3]: surface heights of three rows
-        kDamping = 3,  // random damping of one row
+        kSurface = 0,       // [3]: surface heights of three rows
+        kDamping = 3,       // random damping of one row
         kSlopeSources = 4,  // [3][10]: what three rows of vertices send down the slope
         kPrivateRows = kSlopeSources + 30
     };

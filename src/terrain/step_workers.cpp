@@ -3,7 +3,8 @@
 #include <algorithm>
 
 step_workers::step_workers(int requested) : count(std::max(1, requested)) {
-    for (int i = 1; i < count; ++i) threads.emplace_back([this, i] { WorkerLoop(i); });
+    for (int i = 1; i < count; ++i)
+        threads.emplace_back([this, i] { WorkerLoop(i); });
 }
 
 step_workers::~step_workers() {
@@ -12,7 +13,8 @@ step_workers::~step_workers() {
         quitting = true;
     }
     wake.notify_all();
-    for (std::thread& t : threads) t.join();
+    for (std::thread& t : threads)
+        t.join();
 }
 
 void step_workers::Run(const std::function<void(int)>& new_job) {

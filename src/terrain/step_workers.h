@@ -10,7 +10,7 @@
 #include <vector>
 
 class step_workers {
-public:
+  public:
     explicit step_workers(int count = 1);
     ~step_workers();
     step_workers(const step_workers&) = delete;
@@ -19,7 +19,7 @@ public:
     int Count() const { return count; }
     void Run(const std::function<void(int thread_index)>& job);
 
-private:
+  private:
     void WorkerLoop(int index);
 
     int count;

@@ -77,7 +77,8 @@ void terrain::Tick(tick_view& motion) {
     if (s.stay_on_terrain) ClampToTerrain(motion.view_pos);
     z_min = 1e30f;
     z_max = -1e30f;
-    for (unsigned c = 0; c < cluster_count; ++c) clusters[c].Step(s, workers.get());
+    for (unsigned c = 0; c < cluster_count; ++c)
+        clusters[c].Step(s, workers.get());
     if (!s.stop_water_shader) {
         motion.animation_time += 0.005f * s.timescale;
         if (motion.animation_time > 1.0f) motion.animation_time -= 1.0f;

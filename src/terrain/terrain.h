@@ -18,7 +18,7 @@ struct tick_view {
 };
 
 class terrain {
-public:
+  public:
     terrain();
     ~terrain();
     terrain(const terrain&) = delete;
@@ -73,7 +73,7 @@ public:
 
     simulation_settings* settings = &sim_settings;
 
-private:
+  private:
     void Tick(tick_view& motion);
     void ClampToTerrain(KR::Vector4& position) const;
 

@@ -12,7 +12,8 @@ namespace {
 template <class Visit>
 void ForInterior(const vertex_2d_field& f, Visit visit) {
     for (int x = 1; x <= f.Width() - 2; ++x)
-        for (int y = 1; y <= f.Height() - 2; ++y) visit(x, y);
+        for (int y = 1; y <= f.Height() - 2; ++y)
+            visit(x, y);
 }
 
 float Distance(int x, int y, float cx, float cy) {
@@ -51,7 +52,8 @@ void terrain::SmoothTerrain() {
         ForInterior(W, [&](int x, int y) {
             float sum = 0;
             for (int j = y - 1; j <= y + 1; ++j)
-                for (int i = x - 1; i <= x + 1; ++i) sum += R.GetTerrain(i, j);
+                for (int i = x - 1; i <= x + 1; ++i)
+                    sum += R.GetTerrain(i, j);
             W.SetTerrain(x, y, sum / 9.0f);
         });
     }
@@ -80,7 +82,8 @@ void terrain::RaiseBrush(float amount) {
         vertex_2d_field& W = *clusters[c].write_field;
         ForInterior(W, [&](int x, int y) {
             const float d = Distance(x, y, cx, cy);
-            if (d < radius) W.AddTerrain(x, y, float((std::cos(d / radius * M_PI) + 1) / 2) * amount);
+            if (d < radius)
+                W.AddTerrain(x, y, float((std::cos(d / radius * M_PI) + 1) / 2) * amount);
         });
     }
 }

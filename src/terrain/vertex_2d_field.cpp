@@ -11,19 +11,23 @@ namespace {
 
 constexpr size_t kAlignFloats = 16;  // 64-byte rows and planes
 
-size_t RoundUp(size_t value, size_t multiple) { return (value + multiple - 1) / multiple * multiple; }
+size_t RoundUp(size_t value, size_t multiple) {
+    return (value + multiple - 1) / multiple * multiple;
+}
 
 // Rows whose length is a multiple of 1 KiB map every row to the same cache sets, and so do
 // planes a multiple of 4 KiB apart; both made the neighbour passes several times slower.
 // Each row has room for a whole vector beyond its last vertex, so the row kernels never
 // need a scalar tail.
 int PaddedStride(int width) {
-    size_t stride = RoundUp(size_t(width) + 7, kAlignFloats);
+    size_t stride = RoundUp(size_t(width) + 15, kAlignFloats);
     if (stride % 256 == 0) stride += kAlignFloats;
     return int(stride);
 }
 
-size_t StaggeredPlane(size_t floats) { return RoundUp(floats, 1024) + 5 * kAlignFloats; }
+size_t StaggeredPlane(size_t floats) {
+    return RoundUp(floats, 1024) + 5 * kAlignFloats;
+}
 
 }  // namespace
 
@@ -113,7 +117,8 @@ float vertex_2d_field::GetOutflow(int x, int y) const {
 }
 
 void vertex_2d_field::ClearVertex(size_t index) {
-    for (int p = 0; p < kPlanes; ++p) plane(p)[index] = 0.0f;
+    for (int p = 0; p < kPlanes; ++p)
+        plane(p)[index] = 0.0f;
 }
 
 void vertex_2d_field::Reset(int x, int y) {
@@ -128,7 +133,8 @@ void vertex_2d_field::ResetWater(int x, int y) {
 
 void vertex_2d_field::ClearFlows(int x, int y) {
     if (IsBorder(x, y)) return;
-    for (int i = 0; i < kFlows; ++i) Flow(i)[Index(x, y)] = 0.0f;
+    for (int i = 0; i < kFlows; ++i)
+        Flow(i)[Index(x, y)] = 0.0f;
 }
 
 void vertex_2d_field::CopyFrom(int x, int y, const vertex_2d_field& other) {
@@ -136,7 +142,8 @@ void vertex_2d_field::CopyFrom(int x, int y, const vertex_2d_field& other) {
     const size_t to = Index(x, y), from = other.Index(x, y);
     Terrain()[to] = other.Terrain()[from];
     Water()[to] = other.Water()[from];
-    for (int i = 0; i < kFlows; ++i) Flow(i)[to] = other.Flow(i)[from];
+    for (int i = 0; i < kFlows; ++i)
+        Flow(i)[to] = other.Flow(i)[from];
 }
 
 void vertex_2d_field::SwitchCopy(const vertex_2d_field& source) {

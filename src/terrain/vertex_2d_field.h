@@ -13,7 +13,7 @@ struct simulation_settings;
 class cluster;
 
 class vertex_2d_field {
-public:
+  public:
     static constexpr int kFlows = 8;
 
     vertex_2d_field() = default;
@@ -78,7 +78,7 @@ public:
     // Bytes held by the planes.
     size_t MemoryBytes() const { return block_floats * sizeof(float); }
 
-private:
+  private:
     static constexpr int kPlanes = 11;
     // Planes start one float before a cache line, so that every row's first interior vertex
     // (x = 1) lies on a cache-line boundary.

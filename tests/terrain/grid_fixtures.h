@@ -29,14 +29,18 @@ inline std::vector<float> Landscape(int columns, int rows, uint32_t seed, float 
     std::vector<float> h(size_t(columns) * rows);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c) {
-            const float hills = 0.5f + 0.25f * std::sin(c * 0.31f + seed) + 0.25f * std::cos(r * 0.23f);
-            const float noise = float(Hash(seed * 7919u + uint32_t(r * columns + c)) % 1000) / 1000.0f;
+            const float hills =
+                0.5f + 0.25f * std::sin(c * 0.31f + seed) + 0.25f * std::cos(r * 0.23f);
+            const float noise =
+                float(Hash(seed * 7919u + uint32_t(r * columns + c)) % 1000) / 1000.0f;
             h[size_t(r) * columns + c] = low + (high - low) * (0.7f * hills + 0.3f * noise);
         }
     return h;
 }
 
-inline bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline bool SameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // Compares every interior value of a fast field with a reference field; reports the first
 // difference of each kind.

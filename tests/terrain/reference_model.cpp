@@ -37,13 +37,15 @@ void cluster_vertex::ResetWater() {
     water = 0;
 }
 void cluster_vertex::ClearFlows() {
-    for (float& f : flow) f = 0;
+    for (float& f : flow)
+        f = 0;
 }
 void cluster_vertex::CopyFrom(vertex_base* other) {
     auto* o = static_cast<cluster_vertex*>(other);
     terrain = o->terrain;
     water = o->water;
-    for (int i = 0; i < 8; ++i) flow[i] = o->flow[i];
+    for (int i = 0; i < 8; ++i)
+        flow[i] = o->flow[i];
 }
 
 // ---- border_vertex
@@ -54,39 +56,47 @@ void border_vertex::Init(cluster* o) {
 }
 float border_vertex::GetTerrain() {
     float sum = 0.0f;
-    for (const link& l : links) sum += l.weight * l.vertex->GetTerrain();
+    for (const link& l : links)
+        sum += l.weight * l.vertex->GetTerrain();
     return sum;
 }
 void border_vertex::SetTerrain(float v) {
     if (linked)
-        for (const link& l : links) l.vertex->SetTerrain(v);
+        for (const link& l : links)
+            l.vertex->SetTerrain(v);
 }
 void border_vertex::AddTerrain(float v) {
     if (linked)
-        for (const link& l : links) l.vertex->AddTerrain(v * l.weight);
+        for (const link& l : links)
+            l.vertex->AddTerrain(v * l.weight);
 }
 float border_vertex::GetWater() {
     if (!linked) return 0;
     float sum = 0.0f;
-    for (const link& l : links) sum += l.weight * l.vertex->GetWater();
+    for (const link& l : links)
+        sum += l.weight * l.vertex->GetWater();
     return sum;
 }
 void border_vertex::SetWater(float v) {
     if (linked)
-        for (const link& l : links) l.vertex->SetWater(v);
+        for (const link& l : links)
+            l.vertex->SetWater(v);
 }
 void border_vertex::AddWater(float v) {
     if (linked)
-        for (const link& l : links) l.vertex->AddWater(v);
+        for (const link& l : links)
+            l.vertex->AddWater(v);
 }
 float border_vertex::GetSurface() {
     float sum = 0.0f;
     if (linked) {
-        for (const link& l : links) sum += l.weight * (l.vertex->GetWater() + l.vertex->GetTerrain());
+        for (const link& l : links)
+            sum += l.weight * (l.vertex->GetWater() + l.vertex->GetTerrain());
         return sum;
     }
     if (owner->settings->aquarium) return owner->settings->z_aquarium;
-    for (const link& l : links) sum += l.weight * l.vertex->GetTerrain();
+    for (const link& l : links)
+        sum += l.weight * l.vertex->GetTerrain();
     return sum;
 }
 void border_vertex::Reset() {
@@ -95,10 +105,12 @@ void border_vertex::Reset() {
     links.clear();
 }
 void border_vertex::ResetWater() {
-    for (const link& l : links) l.vertex->ResetWater();
+    for (const link& l : links)
+        l.vertex->ResetWater();
 }
 void border_vertex::ClearFlows() {
-    for (const link& l : links) l.vertex->ClearFlows();
+    for (const link& l : links)
+        l.vertex->ClearFlows();
 }
 void border_vertex::LinkSingle(vertex_base* target) {
     if (!links.empty()) throw "XXXXX";
@@ -134,7 +146,8 @@ void vertex_2d_field::SwitchCopy(vertex_2d_field& source) {
     if (source.width != width || source.height != height || source.owner != owner)
         throw std::logic_error("incompatible fields");
     for (int y = 1; y <= height - 2; ++y)
-        for (int x = 1; x <= width - 2; ++x) Get(x, y)->CopyFrom(source.Get(x, y));
+        for (int x = 1; x <= width - 2; ++x)
+            Get(x, y)->CopyFrom(source.Get(x, y));
 }
 
 // ---- cluster
@@ -215,7 +228,8 @@ void cluster::RainPass(const simulation_settings& s) {
     for (int y = 1; y <= W.height - 2; ++y)
         for (int x = 1; x <= W.width - 2; ++x) {
             vertex_base* v = W.Get(x, y);
-            if (s.rain_type == 1) v->AddWater(s.rain_multiplier * s.timescale);
+            if (s.rain_type == 1)
+                v->AddWater(s.rain_multiplier * s.timescale);
             else if (s.rain_type == 2)
                 v->AddWater(v->GetTerrain() * s.rain_multiplier * s.timescale);
         }
@@ -238,7 +252,8 @@ void cluster::FlowPass(const simulation_settings& s) {
             if (k < 0) k = 0;
             if (k > kDampingCeiling) k = kDampingCeiling;
             float T = 0.0f;
-            for (int i = 0; i < 8; ++i) T += P->flow[i];
+            for (int i = 0; i < 8; ++i)
+                T += P->flow[i];
             float f = T * k;
             if (!(f < P->water * kDampingCeiling)) f = P->water * kDampingCeiling;
             if (T > 0) f = f / T;
@@ -293,7 +308,8 @@ void cluster::SlopePass() {
                 if (b > h[i]) d[i] = (b - h[i]) * kDiagonalSlide, ++count;
             if (count == 0) continue;
             float sum = 0.0f;
-            for (int i = 0; i < 9; ++i) sum += d[i];
+            for (int i = 0; i < 9; ++i)
+                sum += d[i];
             const float D = sum / float(2 * count);
             W.Get(x, y)->AddTerrain(0 - D);
             for (int i = 0; i < 8; ++i)
@@ -368,10 +384,12 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
         for (int c = 0; c < size_x; ++c) {
             const int x = c + 1, y = r + 1;
             float axis = 0, diagonal = 0;
-            for (int i = 0; i < 4; ++i) axis += F.Get(x + dx[i], y + dy[i])->GetWater();
-            for (int i = 4; i < 8; ++i) diagonal += F.Get(x + dx[i], y + dy[i])->GetWater();
-            depth[r * size_x + c] = 0.33f * F.Get(x, y)->GetWater() + 0.33f * (axis / 4) +
-                                    0.33f * (diagonal / 4);
+            for (int i = 0; i < 4; ++i)
+                axis += F.Get(x + dx[i], y + dy[i])->GetWater();
+            for (int i = 4; i < 8; ++i)
+                diagonal += F.Get(x + dx[i], y + dy[i])->GetWater();
+            depth[r * size_x + c] =
+                0.33f * F.Get(x, y)->GetWater() + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
         }
     // 4. Normals, one-sided at the edges.
     for (int r = 0; r < size_y; ++r)
@@ -379,7 +397,9 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             const int v = r * size_x + c;
             const int cl = c > 0 ? c - 1 : c, cr = c < size_x - 1 ? c + 1 : c;
             const int rd = r > 0 ? r - 1 : r, ru = r < size_y - 1 ? r + 1 : r;
-            auto z = [&](const float* pos, int cc, int rr) { return pos[3 * (rr * size_x + cc) + 2]; };
+            auto z = [&](const float* pos, int cc, int rr) {
+                return pos[3 * (rr * size_x + cc) + 2];
+            };
             tnorm[3 * v] = z(tpos, cl, r) - z(tpos, cr, r);
             tnorm[3 * v + 1] = z(tpos, c, rd) - z(tpos, c, ru);
             tnorm[3 * v + 2] = 1.0f;
@@ -391,7 +411,8 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
                 n[1] = e * 0.0f + (1 - e) * n[1];
                 n[2] = e * 1.0f + (1 - e) * n[2];
             }
-            for (int k = 0; k < 3; ++k) wnorm[3 * v + k] = n[k];
+            for (int k = 0; k < 3; ++k)
+                wnorm[3 * v + k] = n[k];
         }
     // 5. Centre vertices of the quad fans.
     for (int r = 0; r < quads_y; ++r)
@@ -402,12 +423,16 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
                 const float bd = zb + zd, ae = za + ze;
                 return 0.5f * (ae < bd ? ae : bd);
             };
-            tpos[3 * mv + 2] = lower(tpos[3 * a + 2], tpos[3 * b + 2], tpos[3 * d + 2], tpos[3 * e + 2]);
-            wpos[3 * mv + 2] = lower(wpos[3 * a + 2], wpos[3 * b + 2], wpos[3 * d + 2], wpos[3 * e + 2]);
+            tpos[3 * mv + 2] =
+                lower(tpos[3 * a + 2], tpos[3 * b + 2], tpos[3 * d + 2], tpos[3 * e + 2]);
+            wpos[3 * mv + 2] =
+                lower(wpos[3 * a + 2], wpos[3 * b + 2], wpos[3 * d + 2], wpos[3 * e + 2]);
             depth[mv] = 0.25f * (depth[a] + depth[b] + depth[d] + depth[e]);
             for (int k = 0; k < 3; ++k) {
-                tnorm[3 * mv + k] = 0.25f * (tnorm[3 * a + k] + tnorm[3 * b + k] + tnorm[3 * d + k] + tnorm[3 * e + k]);
-                wnorm[3 * mv + k] = 0.25f * (wnorm[3 * a + k] + wnorm[3 * b + k] + wnorm[3 * d + k] + wnorm[3 * e + k]);
+                tnorm[3 * mv + k] = 0.25f * (tnorm[3 * a + k] + tnorm[3 * b + k] +
+                                             tnorm[3 * d + k] + tnorm[3 * e + k]);
+                wnorm[3 * mv + k] = 0.25f * (wnorm[3 * a + k] + wnorm[3 * b + k] +
+                                             wnorm[3 * d + k] + wnorm[3 * e + k]);
             }
         }
 }
@@ -418,7 +443,8 @@ namespace {
 template <class Visit>
 void ForInterior(vertex_2d_field& f, Visit visit) {
     for (int x = 1; x <= f.width - 2; ++x)
-        for (int y = 1; y <= f.height - 2; ++y) visit(x, y);
+        for (int y = 1; y <= f.height - 2; ++y)
+            visit(x, y);
 }
 }  // namespace
 
@@ -447,7 +473,8 @@ void SmoothTerrain(cluster& c) {
     ForInterior(W, [&](int x, int y) {
         float sum = 0;
         for (int j = y - 1; j <= y + 1; ++j)
-            for (int i = x - 1; i <= x + 1; ++i) sum += R.Get(i, j)->GetTerrain();
+            for (int i = x - 1; i <= x + 1; ++i)
+                sum += R.Get(i, j)->GetTerrain();
         W.Get(x, y)->SetTerrain(sum / 9.0f);
     });
 }
@@ -461,7 +488,8 @@ void SmoothBrush(cluster& c, float view_x, float view_y, float radius) {
         if (!(d < radius)) return;
         const float s = 1 - d / radius;
         float neighbours = 0;
-        for (int i = 0; i < 8; ++i) neighbours += R.Get(x + dx[i], y + dy[i])->GetTerrain();
+        for (int i = 0; i < 8; ++i)
+            neighbours += R.Get(x + dx[i], y + dy[i])->GetTerrain();
         W.Get(x, y)->SetTerrain(R.Get(x, y)->GetTerrain() * (1 - s) + neighbours * (s / 8));
     });
 }

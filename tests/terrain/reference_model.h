@@ -13,7 +13,7 @@ namespace reference {
 class cluster;
 
 class vertex_base {
-public:
+  public:
     virtual ~vertex_base() = default;
     virtual void Init(cluster* owner) = 0;
     virtual float GetTerrain() = 0;
@@ -31,7 +31,7 @@ public:
 };
 
 class cluster_vertex : public vertex_base {
-public:
+  public:
     void Init(cluster* o) override;
     float GetTerrain() override { return terrain; }
     void SetTerrain(float v) override { terrain = v; }
@@ -54,7 +54,7 @@ public:
 };
 
 class border_vertex : public vertex_base {
-public:
+  public:
     struct link {
         vertex_base* vertex;
         float weight;
@@ -80,7 +80,7 @@ public:
 };
 
 class vertex_2d_field {
-public:
+  public:
     void Allocate(cluster* owner, int columns, int rows);
     vertex_base* Get(int x, int y) { return vertices[size_t(y) * width + x].get(); }
     void SwitchCopy(vertex_2d_field& source);
@@ -97,7 +97,7 @@ struct draw_buffers {
 };
 
 class cluster {
-public:
+  public:
     // Builds both fields from a row-major height grid and floods it to level 10.
     void Generate(const std::vector<float>& heights, int columns, int rows);
     void LinkBorders();
