@@ -25,7 +25,7 @@ class NameLib {
     // type_name is how errors name the element type, for example "class KR::Texture".
     explicit NameLib(std::string_view type_name)
         : add_place(std::string("KR::NameLib<").append(type_name).append(">::add")) {}
-    ~NameLib() { FreeElements(); }
+    ~NameLib() { unlink_all(); }
 
     NameLib(const NameLib&) = delete;
     NameLib& operator=(const NameLib&) = delete;
@@ -114,12 +114,8 @@ class NameLib {
         head = tail = cursor = nullptr;
     }
 
-    NameLibElement<T>* head = nullptr;
-    NameLibElement<T>* tail = nullptr;
-    NameLibElement<T>* cursor = nullptr;
-
-  private:
-    void FreeElements() {
+    // Frees every element but leaves the objects to their owners.
+    void unlink_all() {
         for (NameLibElement<T>* element = head; element;) {
             NameLibElement<T>* next = element->next;
             delete element;
@@ -128,6 +124,11 @@ class NameLib {
         head = tail = cursor = nullptr;
     }
 
+    NameLibElement<T>* head = nullptr;
+    NameLibElement<T>* tail = nullptr;
+    NameLibElement<T>* cursor = nullptr;
+
+  private:
     std::string add_place;
 };
 

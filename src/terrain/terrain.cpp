@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cmath>
 
+#include "kr/utils.h"
 #include "terrain/directions.h"
 
 simulation_settings sim_settings;
 
-terrain::terrain() : workers(std::make_unique<step_workers>(1)) {}
+terrain::terrain() : clock(KR::GetTime), workers(std::make_unique<step_workers>(1)) {}
 
-terrain::~terrain() = default;
+terrain::~terrain() {
+    RemoveAllObjects();
+}
 
 void terrain::FreeClusters() {
     clusters.reset();
@@ -19,6 +22,7 @@ void terrain::FreeClusters() {
 
 void terrain::BuildFromHeights(const float* heights, int columns, int rows) {
     FreeClusters();
+    RemoveAllObjects();
     clusters = std::make_unique<cluster[]>(1);
     cluster_count = 1;
     extent = KR::Vector2(float(columns), float(rows));
@@ -77,6 +81,7 @@ void terrain::Tick(tick_view& motion) {
     if (s.stay_on_terrain) ClampToTerrain(motion.view_pos);
     z_min = 1e30f;
     z_max = -1e30f;
+    UpdateObjects();
     for (unsigned c = 0; c < cluster_count; ++c)
         clusters[c].Step(s, workers.get());
     if (!s.stop_water_shader) {

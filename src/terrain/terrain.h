@@ -4,8 +4,10 @@
 
 #include <memory>
 
+#include "kr/name_lib.h"
 #include "kr/vector.h"
 #include "terrain/cluster.h"
+#include "terrain/scene_object.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/step_workers.h"
 
@@ -47,6 +49,26 @@ class terrain {
     bool GetSurfaceHeight(float& z, float x, float y);
     KR::Vector4 GetFlowVelocity(float x, float y);
 
+    // Scene objects (main thread, between steps; agents add food during a tick). Each Add
+    // creates an object at the view target and puts it first in the list.
+    StaticObject* AddObjectStatic();
+    Spring* AddSpring();
+    Ball* AddBall();
+    // Position and rotation default to the view target and the default rotation.
+    AgentFood* AddAgentFood(const KR::Vector4* position = nullptr,
+                            const KR::Vector4* rotation = nullptr, double grow_time = 0.0);
+    Agent* AddAgent();
+    // Unlinks and destroys an object of the list; an object not in the list is left alone.
+    void RemoveObject(scene_object* object);
+    void RemoveAllObjects();
+    void CancelSelection() { selected = nullptr; }
+    void DeleteSelected() { RemoveObject(selected); }
+    int ObjectCount() const;
+
+    // The program clock the objects live by (seconds); tests may replace it.
+    double Now() const { return clock(); }
+    double (*clock)();
+
     // Commands (main thread, between steps).
     void ResetWater();
     void ResetMovement();
@@ -73,11 +95,23 @@ class terrain {
 
     simulation_settings* settings = &sim_settings;
 
+    // The scene objects, newest first, and the selected one.
+    scene_object* objects = nullptr;
+    scene_object* selected = nullptr;
+    KR::NameLib<Agent> agent_lib{"class Agent"};
+    KR::NameLib<AgentFood> food_lib{"class AgentFood"};
+
   private:
+    template <class T>
+    T* Insert(T* object);
+    KR::Vector4 DefaultRotation() const { return KR::Vector4(0, 0, 90 - view.x, 0); }
+    void UpdateObjects();
+
     void Tick(tick_view& motion);
     void ClampToTerrain(KR::Vector4& position) const;
 
     std::unique_ptr<step_workers> workers;
+    scene_object* update_next = nullptr;  // the object the running update loop visits next
     bool publish_tick_motion = false;
     tick_view tick, tick_base;
 };

@@ -1,0 +1,192 @@
+// Scene objects on a small flooded terrain: the list, springs, balls, food and agents.
+
+#include "terrain/scene_object.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "terrain/terrain.h"
+
+namespace {
+
+double fake_now = 0.0;
+double FakeClock() {
+    return fake_now;
+}
+
+class SceneObjects : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fake_now = 100.0;
+        t.settings = &s;
+        t.clock = FakeClock;
+        // Flat ground at 5 under water up to 10, 40 x 30 vertices.
+        std::vector<float> heights(40 * 30, 5.0f);
+        t.BuildFromHeights(heights.data(), 40, 30);
+        s.rain_type = 3;  // no rain, so the surface stays at 10
+    }
+
+    simulation_settings s;
+    terrain t;
+};
+
+TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
+    t.view.x = 30;
+    StaticObject* a = t.AddObjectStatic();
+    Spring* b = t.AddSpring();
+    Ball* c = t.AddBall();
+    EXPECT_EQ(t.objects, c);
+    EXPECT_EQ(c->next, b);
+    EXPECT_EQ(b->next, a);
+    EXPECT_EQ(a->rotation.z, 60.0f);  // faces away from the viewer
+    EXPECT_EQ(t.ObjectCount(), 3);
+
+    StaticObject stranger;
+    t.RemoveObject(&stranger);  // not in the list: nothing happens
+    t.RemoveObject(nullptr);
+    EXPECT_EQ(t.ObjectCount(), 3);
+    t.RemoveObject(b);
+    EXPECT_EQ(c->next, a);
+    EXPECT_EQ(t.ObjectCount(), 2);
+
+    // Objects float at their size above the surface after a tick.
+    t.Simulate();
+    EXPECT_FLOAT_EQ(a->position.z, 10.0f + 1.0f);
+}
+
+TEST_F(SceneObjects, SpringPoursOnlyOnTheTerrainAndOnlyWhileWaterRuns) {
+    s.stop_erosion = 1;
+    t.view_pos = KR::Vector4(10.2f, 7.7f, 0, 0);
+    t.AddSpring();
+    const float before = t.clusters[0].write_field->GetWater(11, 9);
+    s.stop_water = 1;
+    t.Simulate();
+    EXPECT_EQ(t.clusters[0].write_field->GetWater(11, 9), before);
+
+    // Pouring lands on the nearest grid point before the flow pass spreads it.
+    s.stop_water = 0;
+    s.stop_rain = 1;
+    const float total_before = [&] {
+        float sum = 0;
+        for (int y = 1; y <= 30; ++y)
+            for (int x = 1; x <= 40; ++x)
+                sum += t.clusters[0].read_field->GetWater(x, y);
+        return sum;
+    }();
+    s.aquarium = 1;
+    s.z_aquarium = 100.0f;  // keep every drop on the terrain
+    t.Simulate();
+    t.UpdateBuffers();
+    float total_after = 0;
+    for (int y = 1; y <= 30; ++y)
+        for (int x = 1; x <= 40; ++x)
+            total_after += t.clusters[0].read_field->GetWater(x, y);
+    EXPECT_NEAR(total_after - total_before, 100.0f * s.rain_multiplier * s.timescale, 1e-3);
+
+    Spring* outside = t.AddSpring();
+    outside->position = KR::Vector4(-50, -50, 0, 0);
+    t.Simulate();  // nothing to pour into, and nothing breaks
+}
+
+TEST_F(SceneObjects, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
+    t.view_pos = KR::Vector4(20, 15, 10.0f, 0);
+    Ball* ball = t.AddBall();
+    EXPECT_FLOAT_EQ(ball->position.z, 20.0f);
+    float last_bounce = 0.0f;
+    int bounces = 0;
+    for (int tick = 0; tick < 2000; ++tick) {
+        const float falling = ball->velocity.z - 0.1f;  // speed on reaching the surface
+        t.Simulate();
+        if (falling < 0 && ball->velocity.z > 0) {
+            EXPECT_FLOAT_EQ(ball->velocity.z, -0.9f * falling);
+            EXPECT_FLOAT_EQ(ball->position.z, 11.0f);
+            last_bounce = ball->velocity.z;
+            ++bounces;
+        }
+    }
+    EXPECT_GT(bounces, 3);
+    EXPECT_LT(last_bounce, 1.0f);
+    EXPECT_EQ(ball->velocity.z, 0.0f);
+    EXPECT_FLOAT_EQ(ball->position.z, 10.0f + ball->size);
+
+    // Off the terrain a ball keeps falling.
+    t.view_pos = KR::Vector4(-20, -20, 0, 0);
+    Ball* lost = t.AddBall();
+    for (int tick = 0; tick < 50; ++tick)
+        t.Simulate();
+    EXPECT_LT(lost->position.z, -50.0f);
+}
+
+TEST_F(SceneObjects, FoodGrowsAndIsEatenToNothing) {
+    AgentFood* food = t.AddAgentFood(nullptr, nullptr, 200.0);
+    EXPECT_EQ(t.food_lib.Count(), 1);
+    t.Simulate();
+    EXPECT_EQ(food->amount(), 0.0f);  // not before its grow time
+    fake_now = 300.0;
+    for (int i = 0; i < 10; ++i)
+        t.Simulate();
+    EXPECT_FLOAT_EQ(food->amount(), 0.05f);
+    EXPECT_FLOAT_EQ(food->position.z, 10.0f);  // on the surface, not above it
+
+    float energy = 0.0f;
+    EXPECT_TRUE(food->Eat(energy));
+    EXPECT_FLOAT_EQ(energy, 0.04f);
+    food->amount() = 0.5f;
+    EXPECT_FALSE(food->Eat(energy));
+    EXPECT_FLOAT_EQ(food->amount(), 0.47f);
+}
+
+TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
+    t.view.x = 90;  // heading 0: looking along +x
+    t.view_pos = KR::Vector4(30, 15, 0, 0);
+    Agent* agent = t.AddAgent();
+    EXPECT_EQ(t.agent_lib.Count(), 1);
+    EXPECT_GE(agent->bias, -1.0f);
+    EXPECT_LE(agent->bias, 1.0f);
+    const KR::Vector4 food_at(22, 15, 0, 0);
+    AgentFood* food = t.AddAgentFood(&food_at, nullptr, 0.0);
+    food->amount() = 0.9f;
+    agent->next_breed_time = 1e9;  // no new food in this test
+
+    const float start = agent->position.x;
+    t.Simulate();
+    EXPECT_LT(agent->position.x, start);  // it turned round towards negative x
+    EXPECT_NEAR(agent->rotation.z, 180.0f, 1e-3);
+    int ticks = 0;
+    while (t.food_lib.Count() > 0 && ticks < 1000) {
+        t.Simulate();
+        ++ticks;
+    }
+    EXPECT_EQ(t.food_lib.Count(), 0);
+    EXPECT_EQ(t.ObjectCount(), 1);  // the food was removed from the scene
+    EXPECT_GT(agent->energy, 0.5f);
+    EXPECT_NEAR(agent->position.x, 22.0f, 1.0f);
+}
+
+TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
+    t.view_pos = KR::Vector4(20, 15, 0, 0);
+    Agent* agent = t.AddAgent();
+    agent->energy = 1.2f;
+    agent->next_search_time = 1e9;
+    t.Simulate();
+    EXPECT_FLOAT_EQ(agent->energy, 0.7f);
+    ASSERT_EQ(t.food_lib.Count(), 1);
+    EXPECT_EQ(t.food_lib.First()->grow_time, fake_now + 5.0);
+    EXPECT_EQ(agent->next_breed_time, fake_now + 1.0);
+}
+
+TEST_F(SceneObjects, DeletingTheSelectedAgentLeavesNoTrace) {
+    Agent* agent = t.AddAgent();
+    t.AddAgent();
+    t.selected = agent;
+    t.DeleteSelected();
+    EXPECT_EQ(t.selected, nullptr);
+    EXPECT_EQ(t.agent_lib.Count(), 1);
+    EXPECT_NE(t.agent_lib.First(), agent);
+    EXPECT_EQ(t.ObjectCount(), 1);
+    t.DeleteSelected();  // nothing selected: nothing happens
+    EXPECT_EQ(t.ObjectCount(), 1);
+}
+
+}  // namespace
