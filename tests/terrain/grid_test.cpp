@@ -1,0 +1,281 @@
+// The grid beyond the oracle: what the border ring means, the field operations, and the
+// physical promises of the step (water never negative, rain exact, the edge drains or holds).
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "kr/error.h"
+#include "terrain/grid_fixtures.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+float TotalWater(const vertex_2d_field& f) {
+    double sum = 0;
+    for (int y = 1; y < f.Height() - 1; ++y)
+        for (int x = 1; x < f.Width() - 1; ++x)
+            sum += f.GetWater(x, y);
+    return float(sum);
+}
+
+TEST(VertexField, BorderMirrorsGroundHoldsNoWaterAndSwallowsWrites) {
+    cluster c;
+    c.SetExtent(KR::Vector2(0, 0), KR::Vector2(1, 1), 1, 1);
+    const float height = 3.5f;
+    c.GenerateTerrain(&height, 1);
+    vertex_2d_field& f = *c.read_field;
+    ASSERT_EQ(f.Width(), 3);
+    ASSERT_EQ(f.Height(), 3);
+    EXPECT_FLOAT_EQ(f.GetWater(1, 1), 10.0f - 3.5f);
+    simulation_settings s;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) {
+            if (x == 1 && y == 1) continue;
+            EXPECT_EQ(f.GetTerrain(x, y), 3.5f) << x << "," << y;  // every ring vertex mirrors
+            EXPECT_EQ(f.GetWater(x, y), 0.0f);
+            EXPECT_EQ(f.GetSurface(x, y, s), 3.5f);
+            f.AddWater(x, y, 5.0f);
+            f.SetTerrain(x, y, 99.0f);
+            f.AddTerrain(x, y, 1.0f);
+            EXPECT_EQ(f.GetWater(x, y), 0.0f);
+            EXPECT_EQ(f.GetTerrain(x, y), 3.5f);
+        }
+    s.aquarium = 1;
+    s.z_aquarium = 2.0f;  // below the ground it stands beside, and still the edge surface
+    EXPECT_EQ(f.GetSurface(0, 1, s), 2.0f);
+    EXPECT_EQ(f.GetSurface(1, 1, s), 10.0f);
+
+    // Water is never negative, however much is taken.
+    f.AddWater(1, 1, -100.0f);
+    EXPECT_EQ(f.GetWater(1, 1), 0.0f);
+    f.SetWater(1, 1, -1.0f);
+    EXPECT_EQ(f.GetWater(1, 1), 0.0f);
+}
+
+TEST(VertexField, SwitchCopyRefusesMismatchedFieldsAndChangesNothing) {
+    cluster a, b;
+    vertex_2d_field& source = a.fields[0];
+    vertex_2d_field target;
+    EXPECT_THROW(target.SwitchCopy(source), KR::Error);  // nothing allocated
+    source.Allocate(&a, 4, 3);
+    target.Allocate(&a, 5, 3);
+    target.SetTerrain(2, 2, 7.0f);
+    try {
+        target.SwitchCopy(source);
+        FAIL();
+    } catch (const KR::Error& e) {
+        EXPECT_EQ(e.Message(), "vertex_2d_field::SwitchCopy: Inconpatible fields!");
+    }
+    vertex_2d_field other_owner;
+    other_owner.Allocate(&b, 4, 3);
+    EXPECT_THROW(other_owner.SwitchCopy(source), KR::Error);
+    EXPECT_EQ(target.GetTerrain(2, 2), 7.0f);
+}
+
+TEST(Generation, FloodsToLevelTenAndBuildsTheFans) {
+    terrain t;
+    const std::vector<float> heights = {12.0f, 3.0f, 10.0f, -2.0f, 7.5f, 11.0f};
+    t.BuildFromHeights(heights.data(), 3, 2);
+    const vertex_2d_field& f = *t.clusters[0].read_field;
+    EXPECT_EQ(f.GetWater(1, 1), 0.0f);  // above 10: dry
+    EXPECT_EQ(f.GetWater(2, 1), 7.0f);
+    EXPECT_EQ(f.GetWater(3, 1), 0.0f);
+    EXPECT_EQ(f.GetWater(1, 2), 12.0f);
+    EXPECT_EQ(t.extent.x, 3.0f);
+    EXPECT_EQ(t.ready, 1u);
+
+    const cluster& c = t.clusters[0];
+    ASSERT_EQ(c.indices.size(), 12u * 2);
+    // Quad (1, 0): corners 1, 2, 4, 5 around centre vertex 6 + 1.
+    const std::vector<uint32_t> fan(c.indices.begin() + 12, c.indices.end());
+    EXPECT_EQ(fan, (std::vector<uint32_t>{1, 2, 7, 2, 5, 7, 5, 4, 7, 4, 1, 7}));
+    EXPECT_EQ(c.vertex_data[c.terrain_pos_offset + 3 * 7], 1.5f);
+    EXPECT_EQ(c.vertex_data[c.water_pos_offset + 3 * 7 + 1], 0.5f);
+    // Box around the scene: 2 below the lowest ground, 2 above the highest drawn water, which
+    // on dry ground is drawn 1 below it.
+    EXPECT_EQ(t.box_min, -2.0f - 2.0f);
+    EXPECT_EQ(t.box_max, 12.0f - 1.0f + 2.0f);
+}
+
+TEST(Step, FlatRainOnDryGroundAddsExactlyItsAmount) {
+    // With the aquarium's edge above the ground nothing can leave, so nothing moves; without
+    // it the edge drains, and the drain reaches one vertex further in with every step.
+    for (int aquarium : {1, 0}) {
+        simulation_settings s;
+        s.rain_multiplier = 0.004f;
+        s.timescale = 0.5f;
+        s.aquarium = aquarium;
+        s.z_aquarium = 100.0f;
+        terrain t;
+        t.settings = &s;
+        std::vector<float> heights(20 * 15, 30.0f);  // above the flood level: dry
+        t.BuildFromHeights(heights.data(), 20, 15);
+        for (int step = 1; step <= 5; ++step) {
+            t.Simulate();
+            t.UpdateBuffers();
+            const vertex_2d_field& f = *t.clusters[0].read_field;
+            float expected = 0.0f;
+            for (int i = 0; i < step; ++i)
+                expected += s.rain_multiplier * s.timescale;
+            const int margin = aquarium ? 0 : step;
+            for (int y = 1 + margin; y <= 15 - margin; ++y)
+                for (int x = 1 + margin; x <= 20 - margin; ++x) {
+                    ASSERT_EQ(f.GetWater(x, y), expected) << x << "," << y << " step " << step;
+                    for (int i = 0; i < 8; ++i)
+                        ASSERT_EQ(f.GetFlow(x, y, i), 0.0f);
+                }
+        }
+        s.rain_type = 3;  // a rain map adds nothing
+        s.aquarium = 1;
+        const float before = TotalWater(*t.clusters[0].read_field);
+        t.ResetMovement();
+        t.Simulate();
+        t.UpdateBuffers();
+        EXPECT_EQ(TotalWater(*t.clusters[0].read_field), before);
+    }
+}
+
+TEST(Step, EdgeDrainsWithoutAquariumAndHoldsWaterUpToItsLevel) {
+    // A lake at level 10 over ground at 2, with a cone of water on it.
+    for (float z_aquarium : {-1.0f, 6.0f, 14.0f}) {
+        simulation_settings s;
+        s.stop_rain = 1;
+        s.aquarium = z_aquarium > 0;
+        s.z_aquarium = z_aquarium;
+        terrain t;
+        t.settings = &s;
+        std::vector<float> heights(30 * 30, 2.0f);
+        t.BuildFromHeights(heights.data(), 30, 30);
+        t.brush_radius = 8.0f;
+        t.Tsunami();
+        t.UpdateBuffers();
+        const float start = TotalWater(*t.clusters[0].read_field);
+        float settled = 0.0f;
+        for (int step = 0; step < 3000; ++step) {
+            if (step == 2500) settled = TotalWater(*t.clusters[0].read_field);
+            t.Simulate();
+            t.UpdateBuffers();
+            const vertex_2d_field& f = *t.clusters[0].read_field;
+            for (int y = 1; y <= 30; ++y)
+                for (int x = 1; x <= 30; ++x)
+                    ASSERT_GE(f.GetWater(x, y), 0.0f);
+        }
+        const vertex_2d_field& f = *t.clusters[0].read_field;
+        const float total = TotalWater(f);
+        float lowest = 1e9f, highest = -1e9f;
+        for (int y = 1; y <= 30; ++y)
+            for (int x = 1; x <= 30; ++x) {
+                lowest = std::min(lowest, f.GetSurface(x, y, s));
+                highest = std::max(highest, f.GetSurface(x, y, s));
+            }
+        SCOPED_TRACE(z_aquarium);
+        if (z_aquarium < 0) {
+            EXPECT_LT(total, 0.02f * 30 * 30);  // almost all gone over the edge
+        } else if (z_aquarium < 10) {
+            // What stood above the level ran over the edge (its momentum carries it a little
+            // further); the rest stays, flat and no longer draining.
+            EXPECT_LE(highest, z_aquarium);
+            EXPECT_NEAR(lowest, highest, 0.01f);
+            EXPECT_GT(lowest, 2.5f);
+            EXPECT_NEAR(total, settled, settled * 1e-4f);
+        } else {
+            EXPECT_NEAR(total, start, start * 1e-4f);  // nothing leaves below the level
+            EXPECT_LT(highest, z_aquarium);
+        }
+    }
+}
+
+TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
+    terrain t;
+    std::vector<float> heights(10 * 8);
+    for (int j = 0; j < 8; ++j)
+        for (int i = 0; i < 10; ++i)
+            heights[j * 10 + i] = 12.0f + i;  // dry, rising in x
+    t.BuildFromHeights(heights.data(), 10, 8);
+    float z = 0;
+    ASSERT_TRUE(t.GetSurfaceHeight(z, 2.25f, 3.5f));
+    EXPECT_FLOAT_EQ(z, 14.25f);
+    EXPECT_TRUE(t.GetSurfaceHeight(z, 8.5f, 2.0f));   // the last quad
+    EXPECT_FALSE(t.GetSurfaceHeight(z, 9.5f, 2.0f));  // past the last grid point
+    EXPECT_FALSE(t.GetSurfaceHeight(z, 2.0f, 7.0f));
+    EXPECT_FALSE(t.GetSurfaceHeight(z, -0.5f, 2.0f));
+    EXPECT_FALSE(t.GetSurfaceHeight(z, 2.0f, 100.0f));
+    const KR::Vector4 none = t.GetFlowVelocity(9.5f, 1.0f);
+    EXPECT_EQ(none.x, 0.0f);
+    EXPECT_EQ(t.FindCluster(10.0f, 8.0f), &t.clusters[0]);
+    EXPECT_EQ(t.FindCluster(10.5f, 8.0f), nullptr);
+
+    // A single flow along +x at (3, 3) shows up weighted by the water it moves in.
+    t.clusters[0].write_field->SetWater(4, 4, 3.0f);
+    t.clusters[0].write_field->Flow(0)[t.clusters[0].write_field->Index(4, 4)] = 2.0f;
+    const KR::Vector4 v = t.GetFlowVelocity(3.0f, 3.0f);
+    EXPECT_FLOAT_EQ(v.x, 2.0f / (3.0f / 3.0f + 1.0f));
+    EXPECT_EQ(v.y, 0.0f);
+}
+
+TEST(Commands, ResetsTsunamiAndBrushes) {
+    simulation_settings s;
+    terrain t;
+    t.settings = &s;
+    std::vector<float> heights = grid_test::Landscape(30, 25, 3);
+    t.BuildFromHeights(heights.data(), 30, 25);
+    for (int i = 0; i < 5; ++i) {
+        t.Simulate();
+        t.UpdateBuffers();
+    }
+    cluster& c = t.clusters[0];
+    const float ground = c.read_field->GetTerrain(5, 5);
+    t.ResetMovement();
+    for (vertex_2d_field* f : {c.read_field, c.write_field})
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(f->GetFlow(7, 7, i), 0.0f);
+    EXPECT_GT(TotalWater(*c.read_field), 0.0f);
+    t.ResetWater();
+    EXPECT_EQ(TotalWater(*c.read_field), 0.0f);
+    EXPECT_EQ(TotalWater(*c.write_field), 0.0f);
+    EXPECT_EQ(c.read_field->GetTerrain(5, 5), ground);
+
+    // A tsunami beyond the grid touches only what lies within the radius.
+    t.view_pos = KR::Vector4(-6.0f, 10.0f, 0, 0);
+    t.brush_radius = 7.0f;
+    t.Tsunami();
+    EXPECT_GT(c.write_field->GetWater(1, 11), 0.0f);
+    EXPECT_EQ(c.write_field->GetWater(3, 11), 0.0f);
+
+    // The raise brush is a raised cosine of the given height at the centre.
+    t.view_pos = KR::Vector4(15.0f, 12.0f, 0, 0);
+    const float centre = c.write_field->GetTerrain(16, 13), rim = c.write_field->GetTerrain(16, 20);
+    t.RaiseBrush(2.0f);
+    EXPECT_FLOAT_EQ(c.write_field->GetTerrain(16, 13), centre + 2.0f);
+    EXPECT_EQ(c.write_field->GetTerrain(16, 20), rim);
+}
+
+TEST(Tick, MotionsOfTheViewAndTheAnimation) {
+    simulation_settings s;
+    s.auto_rotate = 1;
+    terrain t;
+    t.settings = &s;
+    std::vector<float> heights(20 * 20, 3.0f);
+    t.BuildFromHeights(heights.data(), 20, 20);
+    t.view.x = 359.8f;
+    t.view_pos = KR::Vector4(50.0f, -3.0f, 0, 0);
+    t.Simulate();
+    EXPECT_NEAR(t.view.x, 0.3f, 1e-4);
+    EXPECT_EQ(t.view_pos.x, 20.0f - 1.01f);  // stays on the terrain
+    EXPECT_EQ(t.view_pos.y, 0.01f);
+    EXPECT_FLOAT_EQ(s.animation_time, 0.005f);
+
+    // Published: the tick moves a copy, which the main thread takes over afterwards.
+    t.SetPublishTickMotion(true);
+    t.BeginTick();
+    t.Simulate();
+    EXPECT_NEAR(t.view.x, 0.3f, 1e-4);
+    t.view.x = 100.0f;  // the user turned meanwhile
+    t.TakeTickMotion();
+    EXPECT_NEAR(t.view.x, 100.5f, 1e-4);
+    EXPECT_FLOAT_EQ(s.animation_time, 0.01f);
+}
+
+}  // namespace
