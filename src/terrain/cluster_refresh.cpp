@@ -177,7 +177,7 @@ void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& 
             write_field->SwitchCopyRows(*read_field, Split(rows, t, parts),
                                         Split(rows, t + 1, parts));
         });
-        write_field->PrepareRing();
+        write_field->FinishCopy(*read_field);
     }
     RefreshBuffers(s, z_min, z_max, workers);
 }

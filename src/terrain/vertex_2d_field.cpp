@@ -148,6 +148,11 @@ void vertex_2d_field::CopyFrom(int x, int y, const vertex_2d_field& other) {
 
 void vertex_2d_field::SwitchCopy(const vertex_2d_field& source) {
     SwitchCopyRows(source, 1, height - 1);
+    FinishCopy(source);
+}
+
+void vertex_2d_field::FinishCopy(const vertex_2d_field& source) {
+    borders_linked = source.borders_linked;
     PrepareRing();
 }
 
@@ -160,7 +165,6 @@ void vertex_2d_field::SwitchCopyRows(const vertex_2d_field& source, int y_begin,
     for (int p = 0; p < 2 + kFlows; ++p)
         for (int y = std::max(y_begin, 1); y < std::min(y_end, height - 1); ++y)
             std::memcpy(plane(p) + Index(1, y), source.plane(p) + source.Index(1, y), count);
-    borders_linked = source.borders_linked;
 }
 
 void vertex_2d_field::LinkBorders() {

@@ -58,7 +58,9 @@ class vertex_2d_field {
     // Copies every interior vertex of source into this field and prepares the ring.
     // Raises KR::Error when source is not allocated or the fields do not match.
     void SwitchCopy(const vertex_2d_field& source);
+    // The same in parts: rows [y_begin, y_end) (on several threads at once), then the ring.
     void SwitchCopyRows(const vertex_2d_field& source, int y_begin, int y_end);
+    void FinishCopy(const vertex_2d_field& source);
 
     // Links the ring to the interior (the border mirrors from now on) and prepares it.
     void LinkBorders();
