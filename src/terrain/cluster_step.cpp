@@ -11,7 +11,7 @@ void cluster::Step(const simulation_settings& s, step_workers* workers) {
     vertex_2d_field& R = *read_field;
     vertex_2d_field& W = *write_field;
     if (!R.IsAllocated() || !W.IsAllocated()) return;
-    scratch.Prepare(R.Stride(), workers ? workers->Count() : 1);
+    scratch.Prepare(R.Stride(), R.Height() - 2, workers ? workers->Count() : 1);
     if (!s.stop_water) RunFlowPass(s, R, W, scratch, workers);
     if (!s.stop_erosion) RunSlopePass(R, W, scratch, workers);
 }

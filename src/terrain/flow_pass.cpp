@@ -7,9 +7,14 @@
 // takes the four amounts from the sources after it; each of its flows sees the one or two
 // updates aimed at it before and after the moment it is itself read. Only the flows carried
 // along the forward directions chain from vertex to vertex. So the sweep becomes a few
-// vectorised passes per row, and the passes form a pipeline that threads share: one thread
-// runs ahead with the first phase and the earlier receives, the others follow with the rest.
-// The oracle test holds the bits equal to the plain sweep.
+// vectorised passes per row.
+//
+// Threads take strips of columns. Each works through its strip row by row, computing the
+// first phase and the earlier receives of a vector of columns on either side of it as well
+// (they depend only on the read field and on water saved before the pass), so that the only
+// values passing between strips are the flows carried along the forward directions at the
+// strip's edges: three numbers per row. The oracle test holds the bits equal to the plain
+// sweep for any number of strips.
 
 #include "terrain/flow_pass.h"
 
@@ -37,6 +42,7 @@ using simd::Store;
 namespace dir = directions;
 
 constexpr int kSlots = step_scratch::kSlots;
+constexpr int kLineFloats = 16;  // strips start on cache lines
 
 void WaitUntil(const std::atomic<int>& counter, int value) {
     int spins = 0;
@@ -62,7 +68,7 @@ constexpr int kForwardChained[3] = {2, 4, 7};
 constexpr int kBackwardSlot[8] = {-1, 0, -1, 1, -1, 2, 3, -1};
 constexpr int kForwardSlot[8] = {-1, -1, 0, -1, 1, -1, -1, 2};
 
-// Rows are processed in vectors of V: eight lanes or four.
+// Rows are processed in vectors of V: sixteen, eight or four lanes.
 template <class V>
 struct flow_pass {
     using vf = V;
@@ -74,97 +80,130 @@ struct flow_pass {
     const vertex_2d_field& R;
     vertex_2d_field& W;
     step_scratch& scratch;
-    int columns, rows;
+    int columns, rows, strips;
     bool rain;
     uint32_t random_state;  // before the first draw of the pass
-    int end;                // one past the last vector's last lane
+    int end;                // one past the last vector's last lane of a whole row
 
-    float* Row(int base, int y, int count, int index) {
-        return scratch.Shared(base + (y % kSlots) * count + index);
+    // ---- rows
+
+    float* Zero() { return scratch.Shared(step_scratch::kZero); }
+    float* Mine(int t, int base, int y, int count, int index) {
+        return scratch.Private(t, base + (y % kSlots) * count + index);
     }
-
     // The flows of row y as phase 1 left them (accelerated and limited); zero outside the
     // grid and on the ring.
-    float* Limited(int y, int i) {
-        if (y < 1 || y > rows) return scratch.Shared(step_scratch::kZero);
-        return Row(step_scratch::kLimited, y, 8, i);
+    float* Limited(int t, int y, int i) {
+        if (y < 1 || y > rows) return Zero();
+        return Mine(t, step_scratch::kLimited, y, 8, i);
     }
-    float* Backward(int y, int slot) {
-        if (y > rows) return scratch.Shared(step_scratch::kZero);
-        return Row(step_scratch::kBackward, y, 4, slot);
+    float* StartWater(int t, int y) { return Mine(t, step_scratch::kStartWater, y, 1, 0); }
+    float* BeforeShare(int t, int y, int slot) {
+        return Mine(t, step_scratch::kBeforeShare, y, 4, slot);
     }
-    float* BeforeShare(int y, int slot) { return Row(step_scratch::kBeforeShare, y, 4, slot); }
-    float* AfterShare(int y, int slot) { return Row(step_scratch::kAfterShare, y, 4, slot); }
-    float* MidWater(int y) { return Row(step_scratch::kMidWater, y, 1, 0); }
+    float* MidWater(int t, int y) { return Mine(t, step_scratch::kMidWater, y, 1, 0); }
+    float* Backward(int t, int y, int slot) {
+        if (y > rows) return Zero();
+        return Mine(t, step_scratch::kBackward, y, 4, slot);
+    }
+    float* AfterShare(int t, int slot) { return scratch.Private(t, step_scratch::kAfterShare + slot); }
     float* Forward(int y, int slot) {
-        if (y < 1) return scratch.Shared(step_scratch::kZero);
+        if (y < 1) return Zero();
         return scratch.Shared(step_scratch::kForward + (y % 2) * 3 + slot);
     }
-    float* Chain() { return scratch.Shared(step_scratch::kChain); }
+    float* Chain(int y) { return scratch.Shared(step_scratch::kChain + y % 2); }
 
     // The amount vertex x of row y sends along direction i.
-    vf Sent(int y, int i, int x) {
-        vf q = Load(Limited(y, i) + x) * Splat(s.timescale);
+    vf Sent(int t, int y, int i, int x) {
+        vf q = Load(Limited(t, y, i) + x) * Splat(s.timescale);
         if (dir::IsDiagonal(i)) q = q * Splat(kDiagonalTransport);
         return q;
     }
     // The amount vertex x of row y receives from its neighbour m.
-    vf Received(int y, int m, int x) {
-        return Sent(y + dir::dy[m], dir::opposite[m], x + dir::dx[m]);
+    vf Received(int t, int y, int m, int x) {
+        return Sent(t, y + dir::dy[m], dir::opposite[m], x + dir::dx[m]);
+    }
+
+    // ---- strips
+
+    int StripBegin(int t) const {
+        const int lines = (columns + kLineFloats - 1) / kLineFloats;
+        return 1 + kLineFloats * int(int64_t(lines) * t / strips);
+    }
+    // One past the last vector of strip t's own columns.
+    int StripEnd(int t) const { return t + 1 == strips ? end : StripBegin(t + 1); }
+    // The columns whose first phase and earlier receives strip t computes: its own and one
+    // vector on either side.
+    int WideBegin(int t) const { return t > 0 ? StripBegin(t) - kLanes : 1; }
+    int WideEnd(int t) const { return t + 1 < strips ? StripEnd(t) + kLanes : end; }
+
+    // Saves the water around each strip start before any strip changes it.
+    void SaveStripBorders() {
+        for (int t = 1; t < strips; ++t) {
+            const int first = StripBegin(t) - step_scratch::kBorderColumns / 2;
+            for (int y = 1; y <= rows; ++y)
+                std::copy_n(W.Water() + W.Index(first, y), step_scratch::kBorderColumns,
+                            scratch.StripBorder(t, y));
+        }
+    }
+    // The water of row y at columns [x, x + kLanes) as the pass found it.
+    vf FoundWater(int t, int y, int x) {
+        const int left = StripBegin(t), right = StripEnd(t);
+        if (t > 0 && x < left)
+            return Load(scratch.StripBorder(t, y) + (x - left + step_scratch::kBorderColumns / 2));
+        if (t + 1 < strips && x >= right)
+            return Load(scratch.StripBorder(t + 1, y) + (x - right + step_scratch::kBorderColumns / 2));
+        return Load(W.Water() + W.Index(x, y));
     }
 
     // ---- phase 1: rain, then accelerate and limit the flows of row y
 
-    void SurfaceRow(int y, float* out) const {
+    void SurfaceRow(int y, float* out, int from, int to) const {
         const float* t = R.Terrain() + R.Index(0, y);
         const float* w = R.Water() + R.Index(0, y);
-        for (int x = 0; x <= end; ++x)
-            out[x] = w[x] + t[x];
+        for (int x = from; x < to; ++x) out[x] = w[x] + t[x];
         if (!s.aquarium) return;
-        if (y == 0 || y == rows + 1) {
-            for (int x = 0; x <= end; ++x)
-                out[x] = s.z_aquarium;
-        } else {
-            out[0] = s.z_aquarium;
-            out[columns + 1] = s.z_aquarium;
-        }
-    }
-
-    void Rain(int y) {
-        float* w = W.Water() + W.Index(0, y);
-        const float* t = W.Terrain() + W.Index(0, y);
-        const vf amount = Splat(s.rain_multiplier * s.timescale);
-        const vf multiplier = Splat(s.rain_multiplier), ts = Splat(s.timescale);
-        for (int x = 1; x < end; x += kLanes) {
-            const vf added = s.rain_type == 1 ? amount : Load(t + x) * multiplier * ts;
-            Store(w + x, ClampNegative(Load(w + x) + added));
-        }
+        for (int x = from; x < to; ++x)
+            if (y == 0 || y == rows + 1 || x == 0 || x == columns + 1) out[x] = s.z_aquarium;
     }
 
     void Accelerate(int y, int t) {
         if (y > rows) return;
-        if (rain) Rain(y);
+        const int from = WideBegin(t), to = WideEnd(t);
+        const int own_from = StripBegin(t), own_to = StripEnd(t);
         float* rows_by_dy[3];
         for (int r = 0; r < 3; ++r) {
             rows_by_dy[r] = scratch.Private(t, step_scratch::kSurface + r);
-            SurfaceRow(y - 1 + r, rows_by_dy[r]);
+            SurfaceRow(y - 1 + r, rows_by_dy[r], from - 1, to + 1);
         }
         const bool random = s.randomness != 0.0f;
         float* damping = scratch.Private(t, step_scratch::kDamping);
         if (random) {
             // One draw per vertex in row order over the whole pass.
-            uint32_t state =
-                KR::RandomStateAfter(random_state, uint64_t(y - 1) * uint64_t(columns));
+            uint32_t state = KR::RandomStateAfter(
+                random_state, uint64_t(y - 1) * uint64_t(columns) + uint64_t(from - 1));
             const float range = s.randomness - 0.0f;
-            for (int x = 1; x <= columns; ++x)
+            for (int x = from; x < std::min(to, columns + 1); ++x)
                 damping[x] = static_cast<float>(KR::RandFrom(state) / 32767.0 * range + 0.0f);
         }
         const size_t row = R.Index(0, y);
         const float* water = R.Water() + row;
+        const float* ground = W.Terrain() + W.Index(0, y);
         float* outflow = W.Outflow() + row;
+        float* start_water = StartWater(t, y);
         const vf ts = Splat(s.timescale), acceleration = Splat(kFlowAcceleration);
         const vf to_damping = Splat(kDepthToDamping), ceiling = Splat(kDampingCeiling);
-        for (int x = 1; x < end; x += kLanes) {
+        const vf rain_amount = Splat(s.rain_multiplier * s.timescale);
+        const vf multiplier = Splat(s.rain_multiplier);
+        for (int x = from; x < to; x += kLanes) {
+            // The rain falls into the write field's water.
+            vf start = FoundWater(t, y, x);
+            if (rain) {
+                const vf added = s.rain_type == 1 ? rain_amount : Load(ground + x) * multiplier * ts;
+                start = ClampNegative(start + added);
+            }
+            Store(start_water + x, start);
+
             const vf h = Load(rows_by_dy[1] + x);
             vf f[8];
             for (int i = 0; i < 8; ++i) {
@@ -177,8 +216,7 @@ struct flow_pass {
             k = ClampNegative(k);
             k = Select(k > ceiling, ceiling, k);
             vf total = vf{};
-            for (int i = 0; i < 8; ++i)
-                total = total + f[i];
+            for (int i = 0; i < 8; ++i) total = total + f[i];
             vf limit = total * k;
             const vf available = w * ceiling;
             limit = Select(limit < available, limit, available);
@@ -187,64 +225,60 @@ struct flow_pass {
             vf sum = vf{};
             for (int i = 0; i < 8; ++i) {
                 const vf v = f[i] * scale;
-                Store(Limited(y, i) + x, v);
+                Store(Limited(t, y, i) + x, v);
                 sum = sum + v;
             }
-            Store(outflow + x, sum);
+            if (x >= own_from && x < own_to) Store(outflow + x, sum);
         }
         // Past the last vertex nothing moves.
-        for (int i = 0; i < 8; ++i)
-            for (int x = columns + 1; x <= end; ++x)
-                Limited(y, i)[x] = 0.0f;
+        if (to == end)
+            for (int i = 0; i < 8; ++i)
+                for (int x = columns + 1; x <= end; ++x) Limited(t, y, i)[x] = 0.0f;
     }
 
-    // ---- phase 2 for row y, in four parts
+    // ---- phase 2 for row y
 
-    // The receives from earlier sources and the vertex's own sends.
-    void ReceiveBefore(int y) {
+    // The receives from earlier sources and the vertex's own sends; then the backward flows
+    // as braked by the earlier source ahead of them.
+    void ReceiveBefore(int y, int t) {
         if (y > rows) return;
-        const float* water = W.Water() + W.Index(0, y);
-        for (int x = 1; x < end; x += kLanes) {
-            vf w = Load(water + x);
+        const int from = WideBegin(t), to = WideEnd(t);
+        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
+        for (int x = from; x < to; x += kLanes) {
+            vf w = Load(StartWater(t, y) + x);
             for (int n = 0; n < 4; ++n) {
-                const vf r = Received(y, kBefore[n], x);
+                const vf r = Received(t, y, kBefore[n], x);
                 const vf raised = ClampNegative(w + r);
-                Store(BeforeShare(y, n) + x, r / raised);
+                Store(BeforeShare(t, y, n) + x, r / raised);
                 w = Select(Moves(r), raised, w);
             }
             for (int i = 0; i < 8; ++i) {
-                const vf q = Sent(y, i, x);
+                const vf q = Sent(t, y, i, x);
                 w = Select(Moves(q), ClampNegative(w + (vf{} - q)), w);
             }
-            Store(MidWater(y) + x, w);
+            Store(MidWater(t, y) + x, w);
         }
-    }
-
-    // The backward flows as braked by the earlier source ahead of them.
-    void BrakeBackward(int y) {
-        if (y > rows) return;
-        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
-        for (int x = 1; x < end; x += kLanes) {
+        for (int x = from; x < to; x += kLanes) {
             for (int b = 0; b < 4; ++b) {
                 const int k = kBackward[b];
-                const vf r = Received(y, k, x);
-                const vf t = Load(BeforeShare(y, kSlotOf[k]) + x);
-                const vf f0 = Load(Limited(y, k) + x);
-                const vf braked = ClampNegative((one - t) * f0 - r * t * braking);
-                Store(Backward(y, b) + x, Select(Moves(r), braked, f0));
+                const vf r = Received(t, y, k, x);
+                const vf share = Load(BeforeShare(t, y, kSlotOf[k]) + x);
+                const vf f0 = Load(Limited(t, y, k) + x);
+                const vf braked = ClampNegative((one - share) * f0 - r * share * braking);
+                Store(Backward(t, y, b) + x, Select(Moves(r), braked, f0));
             }
         }
     }
 
     // The receives from later sources: the final water and the shares of those receives.
-    void ReceiveAfter(int y) {
+    void ReceiveAfter(int y, int t) {
         float* water = W.Water() + W.Index(0, y);
-        for (int x = 1; x < end; x += kLanes) {
-            vf w = Load(MidWater(y) + x);
+        for (int x = StripBegin(t); x < StripEnd(t); x += kLanes) {
+            vf w = Load(MidWater(t, y) + x);
             for (int n = 0; n < 4; ++n) {
-                const vf r = Received(y, kAfter[n], x);
+                const vf r = Received(t, y, kAfter[n], x);
                 const vf raised = ClampNegative(w + r);
-                Store(AfterShare(y, n) + x, r / raised);
+                Store(AfterShare(t, n) + x, r / raised);
                 w = Select(Moves(r), raised, w);
             }
             Store(water + x, w);
@@ -253,134 +287,102 @@ struct flow_pass {
 
     // Forward flows: carried from the vertex behind at the moment it was read (from the row
     // before for k = 2, 4, 7; along the row for k = 0), then braked by the later source ahead.
-    void ForwardFlows(int y) {
+    void ForwardFlows(int y, int t) {
+        const int from = StripBegin(t), to = StripEnd(t);
         const size_t row = W.Index(0, y);
         const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
-        for (int x = 1; x < end; x += kLanes) {
+        // The strips on either side carried their forward flows of the row before.
+        if (t > 0) WaitUntil(scratch.strips[t - 1].forward, y - 1);
+        if (t + 1 < strips) WaitUntil(scratch.strips[t + 1].forward, y - 1);
+        for (int x = from; x < to; x += kLanes) {
             for (int f = 0; f < 3; ++f) {
                 const int k = kForwardChained[f], m = dir::opposite[k];
-                const vf r = Received(y, m, x);
-                const vf t = Load(BeforeShare(y, kSlotOf[m]) + x);
-                const vf f0 = Load(Limited(y, k) + x);
+                const vf r = Received(t, y, m, x);
+                const vf share = Load(BeforeShare(t, y, kSlotOf[m]) + x);
+                const vf f0 = Load(Limited(t, y, k) + x);
                 const vf behind = Load(Forward(y - 1, f) + x - dir::dx[k]);
-                Store(Forward(y, f) + x, Select(Moves(r), (one - t) * f0 + behind * t, f0));
+                Store(Forward(y, f) + x, Select(Moves(r), (one - share) * f0 + behind * share, f0));
             }
         }
-        ChainAlongRow(y);
-        for (int x = 1; x < end; x += kLanes) {
+        scratch.strips[t].forward.store(y, std::memory_order_release);
+        ChainAlongRow(y, t);
+        for (int x = from; x < to; x += kLanes) {
             for (int k : {0, 2, 4, 7}) {
-                const vf carried =
-                    k == 0 ? Load(Chain() + x) : Load(Forward(y, kForwardSlot[k]) + x);
-                const vf r = Received(y, k, x);
-                const vf t = Load(AfterShare(y, kSlotOf[k]) + x);
-                const vf braked = ClampNegative((one - t) * carried - r * t * braking);
+                const vf carried = k == 0 ? Load(Chain(y) + x) : Load(Forward(y, kForwardSlot[k]) + x);
+                const vf r = Received(t, y, k, x);
+                const vf share = Load(AfterShare(t, kSlotOf[k]) + x);
+                const vf braked = ClampNegative((one - share) * carried - r * share * braking);
                 Store(W.Flow(k) + row + x, Select(Moves(r), braked, carried));
             }
         }
     }
 
     // The flow along +x is carried from vertex to vertex within the row: the one truly
-    // sequential part.
-    void ChainAlongRow(int y) {
-        const float* f0 = Limited(y, 0);
-        const float* t = BeforeShare(y, kSlotOf[1]);
-        float* chain = Chain();
-        float carried = 0.0f;
-        for (int x = 1; x <= columns; ++x) {
+    // sequential part, continued from the strip on the left.
+    void ChainAlongRow(int y, int t) {
+        const int from = StripBegin(t), to = std::min(StripEnd(t), columns + 1);
+        const float* f0 = Limited(t, y, 0);
+        const float* share = BeforeShare(t, y, kSlotOf[1]);
+        float* chain = Chain(y);
+        if (t > 0) WaitUntil(scratch.strips[t - 1].chain, y);
+        float carried = chain[from - 1];
+        for (int x = from; x < to; ++x) {
             const float sent = f0[x - 1] * s.timescale;  // from the vertex behind along +x
-            carried = sent <= 0 ? f0[x] : (1 - t[x]) * f0[x] + carried * t[x];
+            carried = sent <= 0 ? f0[x] : (1 - share[x]) * f0[x] + carried * share[x];
             chain[x] = carried;
         }
+        scratch.strips[t].chain.store(y, std::memory_order_release);
     }
 
     // Backward flows: braked earlier, read, then carried from the later vertex behind.
-    void BackwardFlows(int y) {
+    void BackwardFlows(int y, int t) {
         const size_t row = W.Index(0, y);
         const vf one = Splat(1.0f);
-        for (int x = 1; x < end; x += kLanes) {
+        for (int x = StripBegin(t); x < StripEnd(t); x += kLanes) {
             for (int k : kBackward) {
                 const int m = dir::opposite[k];
-                const vf braked = Load(Backward(y, kBackwardSlot[k]) + x);
-                const vf r = Received(y, m, x);
-                const vf t = Load(AfterShare(y, kSlotOf[m]) + x);
-                const vf behind = Load(Backward(y - dir::dy[k], kBackwardSlot[k]) + x - dir::dx[k]);
-                Store(W.Flow(k) + row + x,
-                      Select(Moves(r), (one - t) * braked + behind * t, braked));
+                const vf braked = Load(Backward(t, y, kBackwardSlot[k]) + x);
+                const vf r = Received(t, y, m, x);
+                const vf share = Load(AfterShare(t, kSlotOf[m]) + x);
+                const vf behind =
+                    Load(Backward(t, y - dir::dy[k], kBackwardSlot[k]) + x - dir::dx[k]);
+                Store(W.Flow(k) + row + x, Select(Moves(r), (one - share) * braked + behind * share, braked));
             }
         }
     }
 
-    // ---- the pipeline. Thread 0 produces rows (phase 1 and the earlier receives) up to
-    // kLookahead rows ahead of the slowest follower; thread 1 follows with the later receives
-    // and the forward flows, and with the backward flows too unless a thread 2 takes those.
+    // ---- one strip, row by row: a row is finished once the next row's earlier receives
+    // are known.
 
-    void Produce(int t, int stages) {
+    void Run(int t) {
         Accelerate(1, t);
         for (int y = 1; y <= rows; ++y) {
-            if (stages > 1) WaitUntil(scratch.consumed.row, y - step_scratch::kLookahead);
             Accelerate(y + 1, t);
-            ReceiveBefore(y);
-            if (stages > 1) {
-                scratch.produced.row.store(y, std::memory_order_release);
-                continue;
-            }
-            // A row is finished once the next row's earlier receives are known.
-            BrakeBackward(y);
-            if (y > 1) Finish(y - 1, true, true);
+            ReceiveBefore(y, t);
+            if (y > 1) Finish(y - 1, t);
         }
-        if (stages == 1) Finish(rows, true, true);
+        Finish(rows, t);
     }
 
-    void Finish(int y, bool forward, bool backward) {
-        if (forward) {
-            ReceiveAfter(y);
-            ForwardFlows(y);
-        }
-        if (backward) BackwardFlows(y);
-    }
-
-    void Follow(int t, int stages) {
-        const bool forward = t == 1, backward = t == stages - 1;
-        if (backward) {
-            WaitUntil(scratch.produced.row, 1);
-            BrakeBackward(1);
-        }
-        for (int y = 1; y <= rows; ++y) {
-            WaitUntil(scratch.produced.row, std::min(y + 1, rows));
-            if (backward) BrakeBackward(y + 1);
-            if (!forward) WaitUntil(scratch.after_water.row, y);
-            Finish(y, forward, backward);
-            if (forward && !backward) scratch.after_water.row.store(y, std::memory_order_release);
-            if (backward) scratch.consumed.row.store(y, std::memory_order_release);
-        }
-    }
-
-    void Run(int t, int stages) {
-        if (t == 0)
-            Produce(t, stages);
-        else
-            Follow(t, stages);
+    void Finish(int y, int t) {
+        ReceiveAfter(y, t);
+        ForwardFlows(y, t);
+        BackwardFlows(y, t);
     }
 };
 
 // The pass is built for processors with AVX-512, with AVX2 and for any x86-64. All do the
 // same IEEE operations in the same order, so they give the same bits.
-__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass<simd::vf8>& pass, int t,
-                                                      int stages) {
-    pass.Run(t, stages);
+__attribute__((target("avx512f"), flatten)) void RunAvx512(flow_pass<simd::vf16>& pass, int t) {
+    pass.Run(t);
 }
-__attribute__((target("avx512f"), flatten)) void RunAvx512(flow_pass<simd::vf16>& pass, int t,
-                                                           int stages) {
-    pass.Run(t, stages);
+__attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass<simd::vf8>& pass, int t) {
+    pass.Run(t);
 }
-__attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t, int stages) {
-    pass.Run(t, stages);
-}
+__attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t) { pass.Run(t); }
 
 // One past the last lane of the last vector of a row of vertices 1 ... columns.
-int End(int columns, int lanes) {
-    return 1 + (columns + lanes - 1) / lanes * lanes;
-}
+int End(int columns, int lanes) { return 1 + (columns + lanes - 1) / lanes * lanes; }
 
 bool UseAvx512() {
     static const bool supported = __builtin_cpu_supports("avx512f");
@@ -397,33 +399,31 @@ bool UseAvx2() {
 void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_2d_field& W,
                  step_scratch& scratch, step_workers* workers) {
     const int columns = R.Width() - 2, rows = R.Height() - 2;
-    const int stages = std::min({workers ? workers->Count() : 1, 3, rows});
+    const int lines = (columns + kLineFloats - 1) / kLineFloats;
+    const int strips = std::min(workers ? workers->Count() : 1, lines);
     // Rain type 3 names a rain map, which adds nothing.
     const bool rain = !s.stop_rain && (s.rain_type == 1 || s.rain_type == 2);
     const uint32_t random_state = KR::GetRandomState();
-    scratch.produced.row.store(0, std::memory_order_relaxed);
-    scratch.after_water.row.store(0, std::memory_order_relaxed);
-    scratch.consumed.row.store(0, std::memory_order_relaxed);
-    auto run_on = [&](auto& pass, auto run) {
-        if (stages == 1)
-            run(pass, 0, 1);
-        else
-            workers->Run([&](int t) {
-                if (t < stages) run(pass, t, stages);
-            });
+    for (int t = 0; t < strips; ++t) {
+        scratch.strips[t].forward.store(0, std::memory_order_relaxed);
+        scratch.strips[t].chain.store(0, std::memory_order_relaxed);
+    }
+    auto run = [&](auto& pass, auto kernel) {
+        pass.SaveStripBorders();
+        if (strips == 1) kernel(pass, 0);
+        else workers->Run([&](int t) {
+            if (t < strips) kernel(pass, t);
+        });
     };
     if (UseAvx512()) {
-        flow_pass<simd::vf16> pass{
-            s, R, W, scratch, columns, rows, rain, random_state, End(columns, 16)};
-        run_on(pass, RunAvx512);
+        flow_pass<simd::vf16> pass{s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 16)};
+        run(pass, RunAvx512);
     } else if (UseAvx2()) {
-        flow_pass<simd::vf8> pass{
-            s, R, W, scratch, columns, rows, rain, random_state, End(columns, 8)};
-        run_on(pass, RunAvx2);
+        flow_pass<simd::vf8> pass{s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 8)};
+        run(pass, RunAvx2);
     } else {
-        flow_pass<simd::vf4> pass{
-            s, R, W, scratch, columns, rows, rain, random_state, End(columns, 4)};
-        run_on(pass, RunPlain);
+        flow_pass<simd::vf4> pass{s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 4)};
+        run(pass, RunPlain);
     }
     // The pass drew one random value per vertex on the stepping thread.
     KR::SetRandomState(KR::RandomStateAfter(random_state, uint64_t(columns) * rows));

@@ -13,10 +13,13 @@ float* RowBase(std::vector<float>& buffer) {
 
 }  // namespace
 
-void step_scratch::Prepare(int new_stride, int new_threads) {
-    if (new_stride == stride && new_threads == threads) return;
+void step_scratch::Prepare(int new_stride, int new_rows, int new_threads) {
+    if (new_stride == stride && new_rows == rows && new_threads == threads) return;
     stride = new_stride;
+    rows = new_rows;
     threads = new_threads;
+    border.assign(size_t(threads) * size_t(rows + 2) * kBorderColumns, 0.0f);
+    strips = std::make_unique<progress[]>(size_t(threads));
     // Room for the alignment and for the last row's vectors.
     shared.assign(size_t(kSharedRows) * size_t(stride) + 32, 0.0f);
     per_thread.assign(size_t(threads) * kPrivateRows * size_t(stride) + 32, 0.0f);

@@ -3,54 +3,65 @@
 // grid size and the thread count are settled. It lies outside both fields: the read field
 // stays untouched while a step runs.
 //
-// The flow pass works through the grid row by row, with a few rows in flight between the
-// threads of its pipeline; each kind of row is kept in slots that are reused in turn.
+// Each thread of the flow pass works through its strip of columns row by row with a few rows
+// in flight, kept in private rows that are reused in turn. The few values that pass from one
+// strip to the next lie in shared rows.
 
 #include <atomic>
+#include <memory>
 #include <vector>
 
 struct step_scratch {
-    static constexpr int kSlots = 8;  // rows in flight; the producer stays within kLookahead
-    static constexpr int kLookahead = kSlots - 4;
+    static constexpr int kSlots = 4;  // rows in flight
 
     // Shared rows.
     enum shared_row : int {
-        kLimited = 0,                             // [slot][direction]: flows after phase 1
-        kBackward = kLimited + kSlots * 8,        // [slot][4]: backward flows after braking
-        kBeforeShare = kBackward + kSlots * 4,    // [slot][4]: shares of the earlier receives
-        kAfterShare = kBeforeShare + kSlots * 4,  // [slot][4]: shares of the later receives
-        kMidWater = kAfterShare + kSlots * 4,     // [slot]: water after the vertex's own sends
-        kForward = kMidWater + kSlots,            // [2][3]: forward flows carried along rows
-        kChain = kForward + 2 * 3,                // flows carried along +x
-        kZero = kChain + 1,                       // all zero: outside the grid
+        kForward = 0,              // [2][3]: forward flows carried from row to row
+        kChain = kForward + 2 * 3,  // [2]: flows carried along +x
+        kZero = kChain + 2,        // all zero: outside the grid
         kSharedRows = kZero + 1
     };
     // Private rows of a thread.
     enum private_row : int {
-        kSurface = 0,       // [3]: surface heights of three rows
-        kDamping = 3,       // random damping of one row
-        kSlopeSources = 4,  // [3][10]: what three rows of vertices send down the slope
+        kLimited = 0,                            // [slot][direction]: flows after phase 1
+        kStartWater = kLimited + kSlots * 8,     // [slot]: water after the rain
+        kBeforeShare = kStartWater + kSlots,     // [slot][4]: shares of the earlier receives
+        kMidWater = kBeforeShare + kSlots * 4,   // [slot]: water after the vertex's own sends
+        kBackward = kMidWater + kSlots,          // [slot][4]: backward flows after braking
+        kAfterShare = kBackward + kSlots * 4,    // [4]: shares of the later receives
+        kSurface = kAfterShare + 4,              // [3]: surface heights of three rows
+        kDamping = kSurface + 3,                 // random damping of one row
+        kSlopeSources = kDamping + 1,            // [3][10]: what three rows send down the slope
         kPrivateRows = kSlopeSources + 30
     };
 
-    // Rebuilds the buffers when the row length or the thread count changed.
-    void Prepare(int stride, int threads);
+    // Rebuilds the buffers when the row length, row count or thread count changed.
+    void Prepare(int stride, int rows, int threads);
 
     // Rows are laid out like the field rows: x = 1 on a cache-line boundary.
     float* Shared(int row) { return shared_base + size_t(row) * size_t(stride); }
     float* Private(int thread, int row) {
         return private_base + (size_t(thread) * kPrivateRows + size_t(row)) * size_t(stride);
     }
+    // Water of the columns around the start of strip t (t >= 1), taken before the pass: the
+    // neighbouring strips read them while their owner may already be writing the field.
+    static constexpr int kBorderColumns = 32;
+    float* StripBorder(int t, int y) {
+        return border.data() + (size_t(t) * size_t(rows + 2) + size_t(y)) * kBorderColumns;
+    }
 
-    // Rows finished by each stage of the flow pipeline, one cache line each.
+    // How far each thread has come: rows whose forward flows, and whose flow chain along
+    // the row, are done. One cache line each.
     struct alignas(64) progress {
-        std::atomic<int> row{0};
+        std::atomic<int> forward{0};
+        std::atomic<int> chain{0};
     };
-    progress produced, after_water, consumed;
+    std::unique_ptr<progress[]> strips;
 
-    int stride = 0, threads = 0;
+    int stride = 0, rows = 0, threads = 0;
     std::vector<float> shared;
     std::vector<float> per_thread;
+    std::vector<float> border;
     float* shared_base = nullptr;
     float* private_base = nullptr;
 };
