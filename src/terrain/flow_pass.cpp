@@ -106,7 +106,9 @@ struct flow_pass {
         if (y > rows) return Zero();
         return Mine(t, step_scratch::kBackward, y, 4, slot);
     }
-    float* AfterShare(int t, int slot) { return scratch.Private(t, step_scratch::kAfterShare + slot); }
+    float* AfterShare(int t, int slot) {
+        return scratch.Private(t, step_scratch::kAfterShare + slot);
+    }
     float* Forward(int y, int slot) {
         if (y < 1) return Zero();
         return scratch.Shared(step_scratch::kForward + (y % 2) * 3 + slot);
@@ -152,7 +154,8 @@ struct flow_pass {
         if (t > 0 && x < left)
             return Load(scratch.StripBorder(t, y) + (x - left + step_scratch::kBorderColumns / 2));
         if (t + 1 < strips && x >= right)
-            return Load(scratch.StripBorder(t + 1, y) + (x - right + step_scratch::kBorderColumns / 2));
+            return Load(scratch.StripBorder(t + 1, y) +
+                        (x - right + step_scratch::kBorderColumns / 2));
         return Load(W.Water() + W.Index(x, y));
     }
 
@@ -161,7 +164,8 @@ struct flow_pass {
     void SurfaceRow(int y, float* out, int from, int to) const {
         const float* t = R.Terrain() + R.Index(0, y);
         const float* w = R.Water() + R.Index(0, y);
-        for (int x = from; x < to; ++x) out[x] = w[x] + t[x];
+        for (int x = from; x < to; ++x)
+            out[x] = w[x] + t[x];
         if (!s.aquarium) return;
         for (int x = from; x < to; ++x)
             if (y == 0 || y == rows + 1 || x == 0 || x == columns + 1) out[x] = s.z_aquarium;
@@ -195,15 +199,17 @@ struct flow_pass {
         const vf to_damping = Splat(kDepthToDamping), ceiling = Splat(kDampingCeiling);
         const vf rain_amount = Splat(s.rain_multiplier * s.timescale);
         const vf multiplier = Splat(s.rain_multiplier);
+        // The rain falls into the write field's water.
         for (int x = from; x < to; x += kLanes) {
-            // The rain falls into the write field's water.
             vf start = FoundWater(t, y, x);
             if (rain) {
-                const vf added = s.rain_type == 1 ? rain_amount : Load(ground + x) * multiplier * ts;
+                const vf added =
+                    s.rain_type == 1 ? rain_amount : Load(ground + x) * multiplier * ts;
                 start = ClampNegative(start + added);
             }
             Store(start_water + x, start);
-
+        }
+        for (int x = from; x < to; x += kLanes) {
             const vf h = Load(rows_by_dy[1] + x);
             vf f[8];
             for (int i = 0; i < 8; ++i) {
@@ -216,7 +222,8 @@ struct flow_pass {
             k = ClampNegative(k);
             k = Select(k > ceiling, ceiling, k);
             vf total = vf{};
-            for (int i = 0; i < 8; ++i) total = total + f[i];
+            for (int i = 0; i < 8; ++i)
+                total = total + f[i];
             vf limit = total * k;
             const vf available = w * ceiling;
             limit = Select(limit < available, limit, available);
@@ -233,7 +240,8 @@ struct flow_pass {
         // Past the last vertex nothing moves.
         if (to == end)
             for (int i = 0; i < 8; ++i)
-                for (int x = columns + 1; x <= end; ++x) Limited(t, y, i)[x] = 0.0f;
+                for (int x = columns + 1; x <= end; ++x)
+                    Limited(t, y, i)[x] = 0.0f;
     }
 
     // ---- phase 2 for row y
@@ -243,7 +251,6 @@ struct flow_pass {
     void ReceiveBefore(int y, int t) {
         if (y > rows) return;
         const int from = WideBegin(t), to = WideEnd(t);
-        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
         for (int x = from; x < to; x += kLanes) {
             vf w = Load(StartWater(t, y) + x);
             for (int n = 0; n < 4; ++n) {
@@ -258,6 +265,12 @@ struct flow_pass {
             }
             Store(MidWater(t, y) + x, w);
         }
+    }
+
+    void BrakeBackward(int y, int t) {
+        if (y > rows) return;
+        const int from = WideBegin(t), to = WideEnd(t);
+        const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
         for (int x = from; x < to; x += kLanes) {
             for (int b = 0; b < 4; ++b) {
                 const int k = kBackward[b];
@@ -308,7 +321,8 @@ struct flow_pass {
         ChainAlongRow(y, t);
         for (int x = from; x < to; x += kLanes) {
             for (int k : {0, 2, 4, 7}) {
-                const vf carried = k == 0 ? Load(Chain(y) + x) : Load(Forward(y, kForwardSlot[k]) + x);
+                const vf carried =
+                    k == 0 ? Load(Chain(y) + x) : Load(Forward(y, kForwardSlot[k]) + x);
                 const vf r = Received(t, y, k, x);
                 const vf share = Load(AfterShare(t, kSlotOf[k]) + x);
                 const vf braked = ClampNegative((one - share) * carried - r * share * braking);
@@ -346,7 +360,8 @@ struct flow_pass {
                 const vf share = Load(AfterShare(t, kSlotOf[m]) + x);
                 const vf behind =
                     Load(Backward(t, y - dir::dy[k], kBackwardSlot[k]) + x - dir::dx[k]);
-                Store(W.Flow(k) + row + x, Select(Moves(r), (one - share) * braked + behind * share, braked));
+                Store(W.Flow(k) + row + x,
+                      Select(Moves(r), (one - share) * braked + behind * share, braked));
             }
         }
     }
@@ -359,6 +374,7 @@ struct flow_pass {
         for (int y = 1; y <= rows; ++y) {
             Accelerate(y + 1, t);
             ReceiveBefore(y, t);
+            BrakeBackward(y, t);
             if (y > 1) Finish(y - 1, t);
         }
         Finish(rows, t);
@@ -379,10 +395,14 @@ __attribute__((target("avx512f"), flatten)) void RunAvx512(flow_pass<simd::vf16>
 __attribute__((target("avx2"), flatten)) void RunAvx2(flow_pass<simd::vf8>& pass, int t) {
     pass.Run(t);
 }
-__attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t) { pass.Run(t); }
+__attribute__((flatten)) void RunPlain(flow_pass<simd::vf4>& pass, int t) {
+    pass.Run(t);
+}
 
 // One past the last lane of the last vector of a row of vertices 1 ... columns.
-int End(int columns, int lanes) { return 1 + (columns + lanes - 1) / lanes * lanes; }
+int End(int columns, int lanes) {
+    return 1 + (columns + lanes - 1) / lanes * lanes;
+}
 
 bool UseAvx512() {
     static const bool supported = __builtin_cpu_supports("avx512f");
@@ -410,19 +430,24 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
     }
     auto run = [&](auto& pass, auto kernel) {
         pass.SaveStripBorders();
-        if (strips == 1) kernel(pass, 0);
-        else workers->Run([&](int t) {
-            if (t < strips) kernel(pass, t);
-        });
+        if (strips == 1)
+            kernel(pass, 0);
+        else
+            workers->Run([&](int t) {
+                if (t < strips) kernel(pass, t);
+            });
     };
     if (UseAvx512()) {
-        flow_pass<simd::vf16> pass{s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 16)};
+        flow_pass<simd::vf16> pass{s,    R,      W,    scratch,      columns,
+                                   rows, strips, rain, random_state, End(columns, 16)};
         run(pass, RunAvx512);
     } else if (UseAvx2()) {
-        flow_pass<simd::vf8> pass{s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 8)};
+        flow_pass<simd::vf8> pass{s,    R,      W,    scratch,      columns,
+                                  rows, strips, rain, random_state, End(columns, 8)};
         run(pass, RunAvx2);
     } else {
-        flow_pass<simd::vf4> pass{s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 4)};
+        flow_pass<simd::vf4> pass{s,    R,      W,    scratch,      columns,
+                                  rows, strips, rain, random_state, End(columns, 4)};
         run(pass, RunPlain);
     }
     // The pass drew one random value per vertex on the stepping thread.

@@ -14,8 +14,12 @@ float* RowBase(std::vector<float>& buffer) {
 }  // namespace
 
 void step_scratch::Prepare(int new_stride, int new_rows, int new_threads) {
-    if (new_stride == stride && new_rows == rows && new_threads == threads) return;
-    stride = new_stride;
+    if (new_stride == field_stride && new_rows == rows && new_threads == threads) return;
+    // One cache line more than a field row, so that the rows in flight fall on different
+    // offsets within a 4 KiB page: a store to one row then never looks like it might feed a
+    // load from another.
+    stride = new_stride + 16;
+    field_stride = new_stride;
     rows = new_rows;
     threads = new_threads;
     border.assign(size_t(threads) * size_t(rows + 2) * kBorderColumns, 0.0f);

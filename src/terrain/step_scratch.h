@@ -16,22 +16,22 @@ struct step_scratch {
 
     // Shared rows.
     enum shared_row : int {
-        kForward = 0,              // [2][3]: forward flows carried from row to row
+        kForward = 0,               // [2][3]: forward flows carried from row to row
         kChain = kForward + 2 * 3,  // [2]: flows carried along +x
-        kZero = kChain + 2,        // all zero: outside the grid
+        kZero = kChain + 2,         // all zero: outside the grid
         kSharedRows = kZero + 1
     };
     // Private rows of a thread.
     enum private_row : int {
-        kLimited = 0,                            // [slot][direction]: flows after phase 1
-        kStartWater = kLimited + kSlots * 8,     // [slot]: water after the rain
-        kBeforeShare = kStartWater + kSlots,     // [slot][4]: shares of the earlier receives
-        kMidWater = kBeforeShare + kSlots * 4,   // [slot]: water after the vertex's own sends
-        kBackward = kMidWater + kSlots,          // [slot][4]: backward flows after braking
-        kAfterShare = kBackward + kSlots * 4,    // [4]: shares of the later receives
-        kSurface = kAfterShare + 4,              // [3]: surface heights of three rows
-        kDamping = kSurface + 3,                 // random damping of one row
-        kSlopeSources = kDamping + 1,            // [3][10]: what three rows send down the slope
+        kLimited = 0,                           // [slot][direction]: flows after phase 1
+        kStartWater = kLimited + kSlots * 8,    // [slot]: water after the rain
+        kBeforeShare = kStartWater + kSlots,    // [slot][4]: shares of the earlier receives
+        kMidWater = kBeforeShare + kSlots * 4,  // [slot]: water after the vertex's own sends
+        kBackward = kMidWater + kSlots,         // [slot][4]: backward flows after braking
+        kAfterShare = kBackward + kSlots * 4,   // [4]: shares of the later receives
+        kSurface = kAfterShare + 4,             // [3]: surface heights of three rows
+        kDamping = kSurface + 3,                // random damping of one row
+        kSlopeSources = kDamping + 1,           // [3][10]: what three rows send down the slope
         kPrivateRows = kSlopeSources + 30
     };
 
@@ -58,7 +58,7 @@ struct step_scratch {
     };
     std::unique_ptr<progress[]> strips;
 
-    int stride = 0, rows = 0, threads = 0;
+    int stride = 0, field_stride = 0, rows = 0, threads = 0;
     std::vector<float> shared;
     std::vector<float> per_thread;
     std::vector<float> border;
