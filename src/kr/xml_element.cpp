@@ -20,10 +20,12 @@ void Report(XmlResult* result, int code, int line = 0, int column = 0) {
 
 }  // namespace
 
-XmlElement XmlElement::FromFile(const char* file_name, const char* first_tag, XmlResult* result) {
+// Parses what a loader produced; reading or loading failures become the result's code.
+template <class Load>
+XmlElement XmlElement::ParseLoaded(Load load, const char* first_tag, XmlResult* result) {
     try {
         xml_detail::XmlSource source;
-        int code = xml_detail::LoadXmlFile(file_name, &source);
+        const int code = load(source);
         if (code != kXmlNoError) {
             Report(result, code);
             return {};
@@ -37,21 +39,16 @@ XmlElement XmlElement::FromFile(const char* file_name, const char* first_tag, Xm
     }
 }
 
+XmlElement XmlElement::FromFile(const char* file_name, const char* first_tag, XmlResult* result) {
+    return ParseLoaded(
+        [&](xml_detail::XmlSource& source) { return xml_detail::LoadXmlFile(file_name, &source); },
+        first_tag, result);
+}
+
 XmlElement XmlElement::FromText(const char* text, const char* first_tag, XmlResult* result) {
-    try {
-        xml_detail::XmlSource source;
-        int code = xml_detail::CopyXmlText(text, &source);
-        if (code != kXmlNoError) {
-            Report(result, code);
-            return {};
-        }
-        auto doc = std::make_shared<XmlDocument>();
-        doc->buffer = std::move(source.buffer);
-        return Parse(std::move(doc), source.begin, source.end, first_tag, result);
-    } catch (const std::bad_alloc&) {
-        Report(result, kXmlNoXmlData);
-        return {};
-    }
+    return ParseLoaded(
+        [&](xml_detail::XmlSource& source) { return xml_detail::CopyXmlText(text, &source); },
+        first_tag, result);
 }
 
 XmlElement XmlElement::Parse(std::shared_ptr<XmlDocument> doc, size_t begin, size_t end,

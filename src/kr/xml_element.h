@@ -79,6 +79,8 @@ class XmlElement {
         : document_(std::move(document)), node_(node) {}
     static XmlElement Parse(std::shared_ptr<xml_detail::XmlDocument> document, size_t begin,
                             size_t end, const char* first_tag, XmlResult* result);
+    template <class Load>
+    static XmlElement ParseLoaded(Load load, const char* first_tag, XmlResult* result);
     const xml_detail::XmlNodeData& Data() const;
     int FindAttribute(const char* name, int from) const;
 
