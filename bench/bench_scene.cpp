@@ -1,0 +1,90 @@
+// Saving and loading a 1024 x 1024 scene. Reports the seconds, the file size and the peak
+// of memory while loading as a multiple of the file size (the kernel's peak resident set,
+// reset before the load, less what was resident just before it).
+// Run: build/bench/bench_scene
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kr/perlin_noise_2d.h"
+#include "kr/utils.h"
+#include "terrain/app_settings.h"
+#include "terrain/scene_file.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+const std::string kFile = "/tmp/qor_bench_scene_1024.qor";
+
+size_t StatusBytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0) return std::stoull(line.substr(std::strlen(key))) * 1024;
+    return 0;
+}
+
+void MakeScene(terrain& t, simulation_settings& s) {
+    KR::PerlinNoise2D noise;
+    noise.SetSeed(12345);
+    noise.SetSize(1024, 1024, 4);
+    noise.SetParams(5, 2.0f, 0);
+    noise.SetNoiseType(1, 0);
+    std::vector<float> h(1024 * 1024);
+    for (int j = 0; j < 1024; ++j)
+        for (int i = 0; i < 1024; ++i)
+            h[size_t(j) * 1024 + i] = 20.0f * (noise.Get(i, j) + 2) / 4;
+    t.settings = &s;
+    t.SetStepThreads(2);
+    t.BuildFromHeights(h.data(), 1024, 1024);
+    for (int i = 0; i < 10; ++i) {  // let the flows build up
+        t.Simulate();
+        t.UpdateBuffers();
+    }
+}
+
+void SaveScene1024(benchmark::State& state) {
+    simulation_settings s;
+    display_settings d;
+    terrain t;
+    MakeScene(t, s);
+    for (auto _ : state)
+        SaveScene(kFile.c_str(), t, s, d);
+    state.counters["file_MB"] = double(std::filesystem::file_size(kFile)) / 1e6;
+}
+
+void LoadScene1024(benchmark::State& state) {
+    const double file = double(std::filesystem::file_size(kFile));
+    double peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        simulation_settings s;
+        display_settings d;
+        auto t = std::make_unique<terrain>();
+        t->settings = &s;
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const size_t before = StatusBytes("VmRSS:");
+        state.ResumeTiming();
+        LoadScene(kFile.c_str(), *t, s, d);
+        state.PauseTiming();
+        const size_t hwm = StatusBytes("VmHWM:");
+        peak = std::max(peak, double(hwm - std::min(hwm, before)) / file);
+        t.reset();
+        state.ResumeTiming();
+    }
+    state.counters["peak_x_file"] = peak;
+    std::filesystem::remove(kFile);
+}
+
+BENCHMARK(SaveScene1024)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(LoadScene1024)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,319 @@
+#include "terrain/scene_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kr/error.h"
+#include "kr/string_convert.h"
+#include "kr/xml_element.h"
+#include "terrain/app_settings.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+// ---- writing
+
+// Text written in large pieces; numbers in the stream's default form (6 significant digits).
+class scene_text {
+  public:
+    template <class Flush>
+    explicit scene_text(Flush flush) : flush(flush) {
+        text.reserve(kChunk + 4096);
+    }
+
+    scene_text& operator<<(const char* s) {
+        text += s;
+        return *this;
+    }
+    scene_text& operator<<(float value) {
+        char buffer[32];
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+        text.append(buffer, result.ptr);
+        return *this;
+    }
+    scene_text& operator<<(long long value) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        text.append(buffer, result.ptr);
+        return *this;
+    }
+    scene_text& operator<<(int value) { return *this << static_cast<long long>(value); }
+    scene_text& operator<<(unsigned value) { return *this << static_cast<long long>(value); }
+
+    // Attribute: a blank, the name, an equals sign and the value in double quotes.
+    template <class T>
+    scene_text& Attribute(const char* name, T value) {
+        return *this << " " << name << "=\"" << value << "\"";
+    }
+
+    void Flush(bool always) {
+        if (!always && text.size() < kChunk) return;
+        flush(text);
+        text.clear();
+    }
+
+  private:
+    static constexpr size_t kChunk = 1 << 20;
+    std::function<void(const std::string&)> flush;
+    std::string text;
+};
+
+void WriteVertex(scene_text& out, const vertex_2d_field& f, int x, int y) {
+    out << "    <v><t z=\"" << f.GetTerrain(x, y) << "\"/><w z=\"" << f.GetWater(x, y) << "\"><s";
+    static const char* const names[8] = {"s0", "s1", "s2", "s3", "s4", "s5", "s6", "s7"};
+    for (int k = 0; k < 8; ++k)
+        out.Attribute(names[k], f.GetFlow(x, y, k));
+    out << "/></w></v>\n";
+}
+
+void Write(scene_text& out, const terrain& t, const simulation_settings& s,
+           const display_settings& d) {
+    out << "<?xml version=\"1.0\" encoding=\"CP1250\"?>\n";
+    out << "<terrain";
+    out.Attribute("clusters", t.cluster_count) << ">\n";
+    out << "  <sun";
+    out.Attribute("x", t.sun.x).Attribute("y", t.sun.y).Attribute("z", t.sun.z) << " />\n";
+    out << "  <view";
+    out.Attribute("x", t.view.x).Attribute("y", t.view.y).Attribute("z", t.view.z) << " />\n";
+    out << "  <view_pos";
+    out.Attribute("x", t.view_pos.x).Attribute("y", t.view_pos.y) << " />\n";
+    out << "  <state";
+    out.Attribute("mode", s.mode)
+            .Attribute("stop_rain", s.stop_rain)
+            .Attribute("stop_erosion", s.stop_erosion)
+            .Attribute("stop_water", s.stop_water)
+            .Attribute("stop_water_shader", s.stop_water_shader)
+            .Attribute("auto_rotate", s.auto_rotate)
+            .Attribute("water_color", d.water_color)
+            .Attribute("use_shaders", d.use_shaders)
+            .Attribute("aquarium", s.aquarium)
+            .Attribute("z_aquarium", s.z_aquarium)
+            .Attribute("rain_type", s.rain_type)
+            .Attribute("rain_multiplier", s.rain_multiplier)
+            .Attribute("water_density", s.water_density)
+            .Attribute("water_min_depth", s.water_min_depth)
+            .Attribute("randomness", s.randomness)
+            .Attribute("timescale", s.timescale)
+            .Attribute("animation_time", s.animation_time)
+            .Attribute("show_box", d.show_box)
+            .Attribute("show_terrain", d.show_terrain)
+            .Attribute("show_water", d.show_water)
+            .Attribute("show_sky", d.show_sky)
+            .Attribute("show_shadows", d.show_shadows)
+            .Attribute("show_debug", d.show_debug)
+        << " />\n";
+    for (unsigned k = 0; k < t.cluster_count; ++k) {
+        const cluster& c = t.clusters[k];
+        const vertex_2d_field& f = *c.read_field;
+        const int columns = f.Width() - 2, rows = f.Height() - 2;
+        out << "  <cluster";
+        out.Attribute("x", columns)
+                .Attribute("y", rows)
+                .Attribute("start_x", c.start.x)
+                .Attribute("end_x", c.end.x)
+                .Attribute("start_y", c.start.y)
+                .Attribute("end_y", c.end.y)
+            << ">\n";
+        for (int y = 1; y <= rows; ++y) {
+            out << "  <row>\n";
+            for (int x = 1; x <= columns; ++x)
+                WriteVertex(out, f, x, y);
+            out << "  </row>\n";
+            out.Flush(false);
+        }
+        out << "  </cluster>\n";
+    }
+    out << "</terrain>\n";
+    out.Flush(true);
+}
+
+// ---- reading
+
+[[noreturn]] void StructureError() {
+    throw KR::Error("", ": File structure error! Can't continue.");
+}
+
+// A required element: a missing one is a structure error.
+XmlElement Need(const XmlElement& element) {
+    if (element.IsEmpty()) StructureError();
+    return element;
+}
+
+float FloatAttribute(const XmlElement& e, const char* name) {
+    return KR::StringToFloat(e.Attribute(name));
+}
+int IntAttribute(const XmlElement& e, const char* name) {
+    return KR::StringToInt(e.Attribute(name));
+}
+
+void ReadVertex(const XmlElement& v, vertex_2d_field& f, int x, int y) {
+    const XmlElement t = Need(v.Child("t")), w = Need(v.Child("w"));
+    const XmlElement s = Need(w.Child("s"));
+    f.SetTerrain(x, y, FloatAttribute(t, "z"));
+    f.SetWater(x, y, FloatAttribute(w, "z"));
+    // The eight flows are taken by position; their names do not matter.
+    float* flows[8];
+    for (int k = 0; k < 8; ++k)
+        flows[k] = f.Flow(k) + f.Index(x, y);
+    for (int k = 0; k < 8; ++k)
+        *flows[k] = KR::StringToFloat(s.AttributeAt(k).value);
+}
+
+void ReadCluster(const XmlElement& element, cluster& c) {
+    const int columns = IntAttribute(element, "x"), rows = IntAttribute(element, "y");
+    const float end_y = FloatAttribute(element, "end_y"), end_x = FloatAttribute(element, "end_x");
+    const float start_y = FloatAttribute(element, "start_y");
+    const float start_x = FloatAttribute(element, "start_x");
+    // Check the sizes against what the file holds before allocating anything.
+    if (columns < 1 || rows < 1 || rows > element.ChildCount()) StructureError();
+    std::vector<XmlElement> row_elements;
+    row_elements.reserve(size_t(rows));
+    XmlElement rows_handle = element;
+    for (int j = 0; j < rows; ++j) {
+        row_elements.push_back(Need(rows_handle.Child("row", j)));
+        if (row_elements.back().ChildCount() < columns) StructureError();
+    }
+    c.SetExtent(KR::Vector2(start_x, start_y), KR::Vector2(end_x, end_y), columns, rows);
+    c.fields[0].Allocate(&c, columns, rows);
+    c.fields[1].Allocate(&c, columns, rows);
+    c.read_field = &c.fields[0];
+    c.write_field = &c.fields[1];
+    for (int j = 1; j <= rows; ++j) {
+        const XmlElement& row = row_elements[size_t(j - 1)];
+        for (int i = 1; i <= columns; ++i)
+            ReadVertex(Need(row.Child("v", i - 1)), *c.read_field, i, j);
+    }
+    c.LinkBorders();
+    c.write_field->SwitchCopy(*c.read_field);
+}
+
+struct loaded_state {
+    simulation_settings s;
+    display_settings d;
+};
+
+void ReadState(const XmlElement& state, loaded_state& l) {
+    simulation_settings& s = l.s;
+    display_settings& d = l.d;
+    s.mode = IntAttribute(state, "mode");
+    s.stop_rain = IntAttribute(state, "stop_rain");
+    s.stop_erosion = IntAttribute(state, "stop_erosion");
+    s.stop_water = IntAttribute(state, "stop_water");
+    s.stop_water_shader = IntAttribute(state, "stop_water_shader");
+    s.auto_rotate = IntAttribute(state, "auto_rotate");
+    d.water_color = IntAttribute(state, "water_color");
+    d.use_shaders = IntAttribute(state, "use_shaders");
+    s.aquarium = IntAttribute(state, "aquarium");
+    s.z_aquarium = FloatAttribute(state, "z_aquarium");
+    s.rain_type = IntAttribute(state, "rain_type");
+    s.rain_multiplier = FloatAttribute(state, "rain_multiplier");
+    s.water_density = FloatAttribute(state, "water_density");
+    s.water_min_depth = FloatAttribute(state, "water_min_depth");
+    s.randomness = FloatAttribute(state, "randomness");
+    s.timescale = FloatAttribute(state, "timescale");
+    s.animation_time = FloatAttribute(state, "animation_time");
+    d.show_box = IntAttribute(state, "show_box");
+    d.show_terrain = IntAttribute(state, "show_terrain");
+    d.show_water = IntAttribute(state, "show_water");
+    d.show_sky = IntAttribute(state, "show_sky");
+    d.show_shadows = IntAttribute(state, "show_shadows");
+    d.show_debug = static_cast<uint32_t>(IntAttribute(state, "show_debug"));
+}
+
+}  // namespace
+
+void WriteScene(std::ostream& out, const terrain& t, const simulation_settings& s,
+                const display_settings& d) {
+    scene_text text([&out](const std::string& piece) {
+        out.write(piece.data(), std::streamsize(piece.size()));
+    });
+    Write(text, t, s, d);
+}
+
+void SaveScene(const char* file_name, const terrain& t, const simulation_settings& s,
+               const display_settings& d) {
+    // Only a regular file is replaced: never a folder or a device.
+    std::error_code error;
+    const auto status = std::filesystem::status(file_name, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw KR::ErrorFile("terrain::Save", ": Can't create the file!", file_name);
+    // Written beside the target first, so that a failed save leaves the old file whole.
+    const std::string temporary = std::string(file_name) + ".saving";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) throw KR::ErrorFile("terrain::Save", ": Can't create the file!", file_name);
+    bool written = true;
+    scene_text text([&](const std::string& piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+    });
+    Write(text, t, s, d);
+    written = std::fclose(file) == 0 && written;
+    if (written) std::filesystem::rename(temporary, file_name, error);
+    if (!written || error) {
+        std::filesystem::remove(temporary, error);
+        throw KR::ErrorFile("terrain::Save", ": Can't write the file!", file_name);
+    }
+}
+
+void LoadScene(const char* file_name, terrain& t, simulation_settings& s, display_settings& d) {
+    std::unique_ptr<cluster[]> clusters;
+    int count = 0;
+    loaded_state state{s, d};
+    KR::Vector4 sun, view, view_pos;
+    try {
+        XmlResult result;
+        const XmlElement root = XmlElement::FromFile(file_name, "terrain", &result);
+        if (root.IsEmpty()) StructureError();
+        count = IntAttribute(root, "clusters");
+        if (count < 1 || count > root.ChildCount()) StructureError();
+        clusters = std::make_unique<cluster[]>(size_t(count));
+        XmlElement cluster_handle = root;
+        for (int k = 0; k < count; ++k)
+            ReadCluster(Need(cluster_handle.Child("cluster", k)), clusters[k]);
+        const XmlElement sun_e = root.Child("sun"), view_e = root.Child("view");
+        const XmlElement pos_e = root.Child("view_pos");
+        sun.z = FloatAttribute(sun_e, "z");
+        sun.y = FloatAttribute(sun_e, "y");
+        sun.x = FloatAttribute(sun_e, "x");
+        view.z = FloatAttribute(view_e, "z");
+        view.y = FloatAttribute(view_e, "y");
+        view.x = FloatAttribute(view_e, "x");  // the tilt becomes 0
+        view_pos.y = FloatAttribute(pos_e, "y");
+        view_pos.x = FloatAttribute(pos_e, "x");
+        ReadState(root.Child("state"), state);
+    } catch (const std::bad_alloc&) {
+        StructureError();
+    } catch (const KR::Error&) {
+        StructureError();
+    }
+    // The draw buffers come after the document is gone, which keeps the peak of memory low.
+    for (int k = 0; k < count; ++k)
+        clusters[k].AllocateDrawBuffers();
+    // Everything is read: replace the scene.
+    t.clusters = std::move(clusters);
+    t.cluster_count = unsigned(count);
+    t.sun = sun;
+    t.view = view;
+    t.view_pos = view_pos;
+    s = state.s;
+    d = state.d;
+    // The terrain spans what was loaded, so queries and the camera cover the whole grid.
+    t.extent = KR::Vector2(0, 0);
+    for (int k = 0; k < count; ++k) {
+        t.extent.x = std::max(t.extent.x, t.clusters[k].end.x);
+        t.extent.y = std::max(t.extent.y, t.clusters[k].end.y);
+    }
+    t.z_min = 1e30f;
+    t.z_max = -1e30f;
+    for (int k = 0; k < count; ++k)
+        t.clusters[k].RefreshBuffers(s, t.z_min, t.z_max);
+    t.box_min = t.z_min - 2.0f;
+    t.box_max = t.z_max + 2.0f;
+    t.ready = 1;
+}

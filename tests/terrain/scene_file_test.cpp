@@ -1,0 +1,198 @@
+// Scene files: the exact text, the round trip, and files that must not harm the running scene.
+
+#include "terrain/scene_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "kr/error.h"
+#include "kr/test_files.h"
+#include "terrain/app_settings.h"
+#include "terrain/grid_fixtures.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+struct scene {
+    simulation_settings s;
+    display_settings d;
+    terrain t;
+    scene() { t.settings = &s; }
+};
+
+std::string Text(scene& sc) {
+    std::ostringstream out;
+    WriteScene(out, sc.t, sc.s, sc.d);
+    return out.str();
+}
+
+TEST(SceneFile, TextIsWrittenExactly) {
+    scene sc;
+    const float height = 12.3456789f;
+    sc.t.BuildFromHeights(&height, 1, 1);
+    sc.t.sun = KR::Vector4(-45, 50, 80, 0);
+    sc.t.view = KR::Vector4(0, 70, 140, 5);
+    sc.t.view_pos = KR::Vector4(0.5f, 0.5f, 3, 0);
+    sc.t.clusters[0].read_field->Flow(3)[sc.t.clusters[0].read_field->Index(1, 1)] = 1e-7f;
+    EXPECT_EQ(Text(sc),
+              "<?xml version=\"1.0\" encoding=\"CP1250\"?>\n"
+              "<terrain clusters=\"1\">\n"
+              "  <sun x=\"-45\" y=\"50\" z=\"80\" />\n"
+              "  <view x=\"0\" y=\"70\" z=\"140\" />\n"
+              "  <view_pos x=\"0.5\" y=\"0.5\" />\n"
+              "  <state mode=\"0\" stop_rain=\"0\" stop_erosion=\"1\" stop_water=\"0\" "
+              "stop_water_shader=\"0\" auto_rotate=\"0\" water_color=\"3025\" use_shaders=\"1\" "
+              "aquarium=\"0\" z_aquarium=\"40\" rain_type=\"1\" rain_multiplier=\"0.001\" "
+              "water_density=\"2\" water_min_depth=\"0.05\" randomness=\"0\" timescale=\"1\" "
+              "animation_time=\"0\" show_box=\"0\" show_terrain=\"1\" show_water=\"1\" "
+              "show_sky=\"1\" show_shadows=\"0\" show_debug=\"0\" />\n"
+              "  <cluster x=\"1\" y=\"1\" start_x=\"0\" end_x=\"1\" start_y=\"0\" end_y=\"1\">\n"
+              "  <row>\n"
+              "    <v><t z=\"12.3457\"/><w z=\"0\"><s s0=\"0\" s1=\"0\" s2=\"0\" s3=\"1e-07\" "
+              "s4=\"0\" s5=\"0\" s6=\"0\" s7=\"0\"/></w></v>\n"
+              "  </row>\n"
+              "  </cluster>\n"
+              "</terrain>\n");
+}
+
+TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
+    scene a;
+    const std::vector<float> heights = grid_test::Landscape(37, 23, 5);
+    a.t.BuildFromHeights(heights.data(), 37, 23);
+    a.s.stop_erosion = 0;
+    for (int i = 0; i < 20; ++i) {
+        a.t.Simulate();
+        a.t.UpdateBuffers();
+    }
+    a.s.mode = 9;  // no clamping on loading
+    a.d.show_debug = 5;
+    const std::string first = qor_test::ScratchFile("first.qor");
+    SaveScene(first.c_str(), a.t, a.s, a.d);
+
+    scene b;
+    b.t.view_pos = KR::Vector4(1, 1, 0, 0);
+    b.t.AddBall();  // objects are not part of a scene and stay
+    LoadScene(first.c_str(), b.t, b.s, b.d);
+    EXPECT_EQ(b.t.ObjectCount(), 1);
+    EXPECT_EQ(b.s.mode, 9);
+    EXPECT_EQ(b.s.stop_erosion, 0);
+    EXPECT_EQ(b.d.show_debug, 5u);
+    EXPECT_EQ(b.t.ready, 1u);
+    EXPECT_EQ(b.t.extent.x, 37.0f);
+    const vertex_2d_field& fa = *a.t.clusters[0].read_field;
+    const vertex_2d_field& fb = *b.t.clusters[0].read_field;
+    auto close = [](float x, float y) {
+        return std::fabs(x - y) <= 5e-6f * std::max(1.0f, std::fabs(x));
+    };
+    for (int y = 1; y <= 23; ++y)
+        for (int x = 1; x <= 37; ++x) {
+            ASSERT_TRUE(close(fa.GetTerrain(x, y), fb.GetTerrain(x, y))) << x << "," << y;
+            ASSERT_TRUE(close(fa.GetWater(x, y), fb.GetWater(x, y))) << x << "," << y;
+            for (int k = 0; k < 8; ++k)
+                ASSERT_TRUE(close(fa.GetFlow(x, y, k), fb.GetFlow(x, y, k)));
+            // Both fields hold the loaded state, and the border mirrors it.
+            ASSERT_EQ(b.t.clusters[0].write_field->GetTerrain(x, y), fb.GetTerrain(x, y));
+        }
+    EXPECT_EQ(fb.GetTerrain(0, 5), fb.GetTerrain(1, 5));
+    // The loaded scene runs and draws.
+    b.t.Simulate();
+    b.t.UpdateBuffers();
+    EXPECT_LT(b.t.box_min, b.t.box_max);
+
+    const std::string second = qor_test::ScratchFile("second.qor");
+    scene c;
+    LoadScene(first.c_str(), c.t, c.s, c.d);
+    SaveScene(second.c_str(), c.t, c.s, c.d);
+    EXPECT_EQ(qor_test::ReadBytes(first), qor_test::ReadBytes(second));
+}
+
+// A scene that must survive a bad file: 4 x 3 at known heights, mode 2.
+class BadSceneFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::vector<float> heights(12, 4.0f);
+        sc.t.BuildFromHeights(heights.data(), 4, 3);
+        sc.s.mode = 2;
+        good = Text(sc);
+    }
+    // Loading the text must fail with the structure error and change nothing.
+    void ExpectRefused(const std::string& text, const char* what) {
+        SCOPED_TRACE(what);
+        const std::string file = qor_test::ScratchFile("bad.qor");
+        qor_test::WriteBytes(file, text);
+        scene& target = sc;
+        target.s.mode = 2;
+        try {
+            LoadScene(file.c_str(), target.t, target.s, target.d);
+            ADD_FAILURE() << "loaded";
+        } catch (const KR::Error& e) {
+            EXPECT_EQ(e.Message(), ": File structure error! Can't continue.");
+        }
+        EXPECT_EQ(target.s.mode, 2);
+        EXPECT_EQ(target.t.clusters[0].read_field->Width(), 6);
+        EXPECT_EQ(target.t.clusters[0].read_field->GetTerrain(2, 2), 4.0f);
+        EXPECT_EQ(target.t.ready, 1u);
+    }
+    static std::string Replace(std::string text, const std::string& from, const std::string& to) {
+        const size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+        return text;
+    }
+
+    scene sc;
+    std::string good;
+};
+
+TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
+    ExpectRefused("", "empty");
+    ExpectRefused(good.substr(0, good.size() / 2), "cut in the middle");
+    ExpectRefused(Replace(good, "<terrain", "<landscape"), "another root");
+    ExpectRefused(Replace(good, "clusters=\"1\"", "clusters=\"2\""), "fewer clusters than said");
+    ExpectRefused(Replace(good, "clusters=\"1\"", "clusters=\"-1\""), "negative count");
+    ExpectRefused(Replace(good, " x=\"4\"", " x=\"2000000000\""), "absurd size");
+    ExpectRefused(Replace(good, " y=\"3\"", " y=\"4\""), "a row missing");
+    ExpectRefused(Replace(good, "<v><t z=\"4\"/>", "<v><t/>"), "height missing");
+    ExpectRefused(Replace(good, "z=\"4\"", "z=\"high\""), "not a number");
+    ExpectRefused(Replace(good, " s7=\"0\"", ""), "a flow missing");
+    ExpectRefused(Replace(good, "timescale=\"1\"", "timescale=\"x\""), "bad setting");
+    ExpectRefused(Replace(good, "<sun x", "<moon x"), "no sun");
+    const std::string missing = qor_test::ScratchFile("no-such-file.qor");
+    try {
+        LoadScene(missing.c_str(), sc.t, sc.s, sc.d);
+        FAIL();
+    } catch (const KR::Error& e) {
+        EXPECT_EQ(e.Message(), ": File structure error! Can't continue.");
+    }
+}
+
+TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
+    std::string text = Replace(good, "s0=\"0\" s1=\"0\"", "a=\"0.5\" b=\"0.25\"");
+    text = Replace(text, "<cluster", "<CLUSTER");
+    text = Replace(text, "</cluster>", "</CLUSTER>");
+    const std::string file = qor_test::ScratchFile("renamed.qor");
+    qor_test::WriteBytes(file, text);
+    scene b;
+    LoadScene(file.c_str(), b.t, b.s, b.d);
+    EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 0), 0.5f);
+    EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 1), 0.25f);
+}
+
+TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
+    scene sc;
+    const float height = 1.0f;
+    sc.t.BuildFromHeights(&height, 1, 1);
+    EXPECT_THROW(SaveScene("/nonexistent-folder/a.qor", sc.t, sc.s, sc.d), KR::ErrorFile);
+    // A folder or a device in the way is never replaced.
+    const std::string folder = qor_test::ScratchFile("in-the-way.qor");
+    std::filesystem::create_directories(folder + "/x");
+    EXPECT_THROW(SaveScene(folder.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_FALSE(std::filesystem::exists(folder + ".saving"));
+    EXPECT_THROW(SaveScene("/dev/null", sc.t, sc.s, sc.d), KR::ErrorFile);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+}  // namespace
