@@ -58,9 +58,8 @@ class Texture : public NamedResource {
     // Every reader starts here: names the reader in errors, checks the side and resets the
     // texture for side 0.
     void start_side(ByteReader& in, const char* place, int side);
-    // Readers call this once the size is known: side 0 resets and allocates (six sides for
-    // a cube map), later sides must match side 0. Sizes are checked against the file first. Answers
-    // where the side's texels go.
+    // Readers call this once the size is checked against the file: side 0 allocates (six
+    // sides for a cube map), later sides must match it. Answers where the side's texels go.
     uint8_t* begin_side(ByteReader& in, const char* place, int side, int32_t w, int32_t h);
 };
 
