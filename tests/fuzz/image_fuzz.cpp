@@ -1,0 +1,29 @@
+// Fuzz entry for the image readers: the bytes are read as a 2D texture and as the six sides
+// of a cube map. Refusals are KR::Error; anything else (a crash, a sanitizer report, an
+// escaping exception) is a finding.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "kr/byte_reader.h"
+#include "kr/error.h"
+#include "kr/texture.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const KR::TextureDefaults env;
+    KR::Texture texture;
+    try {
+        KR::ByteReader in(data, size, "fuzz input");
+        texture.load_image(in, env, 0);
+    } catch (const KR::Error&) {
+    }
+    try {
+        texture.target = KR::kGlTextureCubeMap;
+        for (int side = 0; side < KR::Texture::kCubeSides; ++side) {
+            KR::ByteReader in(data, size, "fuzz input");
+            texture.load_image(in, env, side);
+        }
+    } catch (const KR::Error&) {
+    }
+    return 0;
+}

@@ -1,0 +1,84 @@
+// Runs the image fuzz entry over files without a fuzzer. Without arguments it first writes
+// its own corpus (valid samples and mutations of them) to a scratch folder and replays that;
+// "--write DIR" only writes the corpus, to seed a real fuzzing run; other arguments are files
+// to replay, such as a crash input the fuzzer left.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "kr/image_samples.h"
+#include "kr/test_files.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+
+namespace {
+
+// Deterministic, so a failing corpus file has the same name on every run.
+uint32_t Next(uint32_t& state) {
+    state = state * 214013u + 2531011u;
+    return state >> 16 & 0x7FFF;
+}
+
+std::vector<std::string> Corpus() {
+    std::vector<std::string> corpus;
+    uint32_t state = 1;
+    for (const std::string& sample : qor_test::ValidSamples()) {
+        corpus.push_back(sample);
+        for (size_t n = 0; n < sample.size(); n += 1 + sample.size() / 16)
+            corpus.push_back(sample.substr(0, n));
+        // Header fields set to extremes, then random byte changes in the first 64 bytes.
+        for (size_t at = 2; at + 4 <= 64 && at + 4 <= sample.size(); at += 2) {
+            for (const char* extreme :
+                 {"\xFF\xFF\xFF\x7F", "\x00\x00\x00\x80", "\x00\x00\x00\x00"}) {
+                std::string mutated = sample;
+                mutated.replace(at, 4, std::string(extreme, 4));
+                corpus.push_back(mutated);
+            }
+        }
+        for (int i = 0; i < 32; ++i) {
+            std::string mutated = sample;
+            for (int k = 0; k < 3; ++k) {
+                const size_t at = Next(state) % (mutated.size() < 64 ? mutated.size() : 64);
+                mutated[at] = static_cast<char>(Next(state));
+            }
+            corpus.push_back(mutated);
+        }
+    }
+    return corpus;
+}
+
+void WriteCorpus(const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    const std::vector<std::string> corpus = Corpus();
+    for (size_t i = 0; i < corpus.size(); ++i)
+        qor_test::WriteBytes((dir / ("image-" + std::to_string(i))).string(), corpus[i]);
+}
+
+void Replay(const std::filesystem::path& file) {
+    const std::string bytes = qor_test::ReadBytes(file.string());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--write") {
+        WriteCorpus(argv[2]);
+        return 0;
+    }
+    size_t count = 0;
+    if (argc > 1) {
+        for (int i = 1; i < argc; ++i, ++count)
+            Replay(argv[i]);
+    } else {
+        const std::filesystem::path dir = qor_test::ScratchDir() / "image-corpus";
+        WriteCorpus(dir);
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            Replay(entry.path()), ++count;
+    }
+    std::printf("replayed %zu inputs\n", count);
+    return count > 0 ? 0 : 1;
+}
