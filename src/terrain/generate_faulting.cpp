@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -39,6 +40,44 @@ void SidePoint(int side, int W, int H, int& x, int& y) {
     }
 }
 
+// a / b rounded down, for b > 0.
+int64_t FloorDiv(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+
+// Adds inc along the Bresenham walk of dx steps from (x0, y0) (with steep, x is the row and
+// y the column), on the cells inside the W x H grid; the end point is not raised. Most of a
+// walk lies outside the grid, so it starts at its first step inside: the error term stays in
+// [2dy - 2dx, 2dy), which fixes how many y steps the steps before made.
+void RaiseLine(float* grid, int W, int H, bool steep, int x0, int y0, int dx, int dy, int xstep,
+               int ystep, float inc) {
+    const int limit = steep ? H : W, other = steep ? W : H;
+    int first, end;
+    if (xstep > 0) {
+        first = std::max(0, -x0);
+        end = std::min(dx, limit - x0);
+    } else {
+        first = std::max(0, x0 - limit + 1);
+        end = std::min(dx, x0 + 1);
+    }
+    if (first >= end) return;
+    const int64_t s = int64_t(2) * dy - dx + int64_t(2) * first * dy;
+    const int64_t k = FloorDiv(s - int64_t(2) * dy, int64_t(2) * dx) + 1;
+    int64_t e = s - int64_t(2) * dx * k;
+    int x = x0 + first * xstep;
+    int y = y0 + int(ystep * k);
+    for (int n = first; n < end; ++n) {
+        if (y >= 0 && y < other) grid[steep ? size_t(x) * W + y : size_t(y) * W + x] += inc;
+        x += xstep;
+        if (e < 0) {
+            e += 2 * dy;
+        } else {
+            e += 2 * (dy - dx);
+            y += ystep;
+        }
+    }
+}
+
 }  // namespace
 
 int terrain::GenerateTerrainFaulting(terrain_generation_info& info) {
@@ -69,23 +108,11 @@ int terrain::GenerateTerrainFaulting(terrain_generation_info& info) {
                 std::swap(x2, y2);
                 std::swap(dx, dy);
             }
-            int e = 2 * dy - dx;
-            int x = x1, y = y1;
             const int ystep = y1 < y2 ? 1 : -1, xstep = x1 < x2 ? 1 : -1;
+            RaiseLine(grid, W, H, steep, x1, y1, dx, dy, xstep, ystep, inc);
+            // The band's next line lies one cell further along.
             y1 += xstep;
             y2 += xstep;
-            while (x != x2) {
-                const int column = steep ? y : x, row = steep ? x : y;
-                if (column >= 0 && column < W && row >= 0 && row < H)
-                    grid[size_t(row) * W + column] += inc;
-                x += xstep;
-                if (e < 0) {
-                    e += 2 * dy;
-                } else {
-                    e += 2 * (dy - dx);
-                    y += ystep;
-                }
-            }
         }
     }
     return 1;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <stdexcept>
@@ -256,17 +257,72 @@ TEST_F(GenerationAlgorithms, RandomPointsAgreeForAnyThreadsAndVectorWidth) {
         }
 }
 
-TEST_F(GenerationAlgorithms, FaultsOnlyRaiseGround) {
-    terrain_generation_info g;
-    g.x = 20;
-    g.y = 20;
-    g.detail = 50;
-    g.InitData();
-    KR::RandomSeed(3);
-    ASSERT_EQ(t.GenerateTerrainFaulting(g), 1);
-    const auto [lo, hi] = std::minmax_element(g.grid.get(), g.grid.get() + g.Cells());
-    EXPECT_GE(*lo, 0.0f);
-    EXPECT_GT(*hi, 0.0f);
+// Faulting as its definition walks it: every step of every line, tested against the grid.
+std::vector<float> PlainFaulting(int W, int H, int detail, int seed) {
+    KR::RandomSeed(seed);
+    std::vector<float> grid(size_t(W) * H, 0.0f);
+    auto truncated = [](float a, float b) { return int(KR::RandomFloat(a, b)); };
+    auto side_point = [&](int side, int& x, int& y) {
+        if (side == 0 || side == 2) {
+            y = side == 0 ? -H : 2 * H;
+            x = truncated(float(-W), float(2 * W));
+        } else {
+            x = side == 1 ? 2 * W : -W;
+            y = truncated(float(-H), float(2 * H));
+        }
+    };
+    for (int f = 0; f < detail; ++f) {
+        const int s1 = truncated(0, 4) % 4;
+        int x1, y1, x2, y2;
+        side_point(s1, x1, y1);
+        side_point((truncated(1, 4) + s1) % 4, x2, y2);
+        const int w = truncated(3, std::sqrt(float(W * W + H * H)) / 2);
+        const float a = 1.0f / KR::RandomFloat(0.1f, 1.0f);
+        y1 -= w / 2;
+        y2 -= w / 2;
+        for (int k = -(w / 2); k <= w / 2; ++k) {
+            const float inc = (std::cos(float(k) / float(w) * 3.1415927f * 2) + 1) * a;
+            int dx = std::abs(x2 - x1), dy = std::abs(y2 - y1);
+            const bool steep = dy > dx;
+            if (steep) {
+                std::swap(x1, y1);
+                std::swap(x2, y2);
+                std::swap(dx, dy);
+            }
+            int e = 2 * dy - dx, x = x1, y = y1;
+            const int ystep = y1 < y2 ? 1 : -1, xstep = x1 < x2 ? 1 : -1;
+            y1 += xstep;
+            y2 += xstep;
+            while (x != x2) {
+                const int column = steep ? y : x, row = steep ? x : y;
+                if (column >= 0 && column < W && row >= 0 && row < H)
+                    grid[size_t(row) * W + column] += inc;
+                x += xstep;
+                if (e < 0) {
+                    e += 2 * dy;
+                } else {
+                    e += 2 * (dy - dx);
+                    y += ystep;
+                }
+            }
+        }
+    }
+    return grid;
+}
+
+TEST_F(GenerationAlgorithms, FaultingSkipsOnlyStepsOutsideTheGrid) {
+    for (auto [W, H, detail] : {std::array{37, 23, 60}, {20, 50, 40}, {64, 64, 30}}) {
+        terrain_generation_info g;
+        g.x = W;
+        g.y = H;
+        g.detail = detail;
+        g.InitData();
+        KR::RandomSeed(W + H);
+        ASSERT_EQ(t.GenerateTerrainFaulting(g), 1);
+        const std::vector<float> grid(g.grid.get(), g.grid.get() + g.Cells());
+        EXPECT_TRUE(SameBits(grid, PlainFaulting(W, H, detail, W + H))) << W << " x " << H;
+        EXPECT_GT(*std::max_element(grid.begin(), grid.end()), 0.0f);
+    }
 }
 
 TEST_F(GenerationAlgorithms, PerlinNoiseDoesNotDependOnThreads) {
