@@ -35,7 +35,13 @@ void terrain::ReplaceGrid(const float* heights, int columns, int rows) {
     z_min = 1e30f;
     z_max = -1e30f;
     clusters[0].SetExtent(KR::Vector2(0, 0), extent, columns, rows);
-    clusters[0].GenerateTerrain(heights, columns);
+    try {
+        clusters[0].GenerateTerrain(heights, columns);
+    } catch (...) {
+        // A half-built cluster must not be stepped or drawn.
+        FreeClusters();
+        throw;
+    }
 }
 
 void terrain::BuildFromHeights(const float* heights, int columns, int rows) {
