@@ -4,6 +4,7 @@
 // returns when all have finished it.
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -31,3 +32,11 @@ class step_workers {
     int unfinished = 0;
     bool quitting = false;
 };
+
+// Splits rows [0, rows) into one contiguous band per thread and runs band(first, end) for
+// each on its thread; a band may be empty.
+template <class Band>
+void RunRowBands(step_workers& workers, int rows, Band band) {
+    const int n = workers.Count();
+    workers.Run([&](int t) { band(int(int64_t(rows) * t / n), int(int64_t(rows) * (t + 1) / n)); });
+}

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
+#include "kr/error.h"
 #include "kr/utils.h"
 #include "terrain/directions.h"
 
@@ -20,14 +22,30 @@ void terrain::FreeClusters() {
     ready = 0;
 }
 
-void terrain::BuildFromHeights(const float* heights, int columns, int rows) {
+void terrain::ReplaceGrid(const float* heights, int columns, int rows) {
+    extent = KR::Vector2(float(columns), float(rows));
     FreeClusters();
     RemoveAllObjects();
-    clusters = std::make_unique<cluster[]>(1);
+    clusters.reset(new (std::nothrow) cluster[1]);
+    if (!clusters)
+        throw KR::ErrorMem("terrain::GenerateTerrain", ": Can't allocate clusters!",
+                           uint32_t(sizeof(cluster)));
     cluster_count = 1;
-    extent = KR::Vector2(float(columns), float(rows));
+    // The height range of the old grid says nothing about the new one.
+    z_min = 1e30f;
+    z_max = -1e30f;
     clusters[0].SetExtent(KR::Vector2(0, 0), extent, columns, rows);
-    clusters[0].GenerateTerrain(heights, columns);
+    try {
+        clusters[0].GenerateTerrain(heights, columns);
+    } catch (...) {
+        // A half-built cluster must not be stepped or drawn.
+        FreeClusters();
+        throw;
+    }
+}
+
+void terrain::BuildFromHeights(const float* heights, int columns, int rows) {
+    ReplaceGrid(heights, columns, rows);
     view_pos = KR::Vector4(extent.x / 2, extent.y / 2, 0, 0);
     UpdateBuffers();
     ready = 1;

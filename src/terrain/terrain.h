@@ -7,9 +7,12 @@
 #include "kr/name_lib.h"
 #include "kr/vector.h"
 #include "terrain/cluster.h"
+#include "terrain/file_name_provider.h"
+#include "terrain/image_source.h"
 #include "terrain/scene_object.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/step_workers.h"
+#include "terrain/terrain_generation_info.h"
 
 // What a tick moves besides the grid: the view and the water animation. A tick running beside
 // drawing works on its own copy, which the main thread takes over at the hand-over.
@@ -30,6 +33,17 @@ class terrain {
     // grid, and sets extent, ready and the view target to the middle.
     void BuildFromHeights(const float* heights, int columns, int rows);
     void FreeClusters();
+
+    // Generates a new landscape from the parameters in `generation`: the whole terrain (grid,
+    // objects, view) is replaced, unless the algorithm produced nothing (import cancelled).
+    // Raises KR::Error family errors; an error from the algorithm leaves the terrain as it was.
+    void GenerateTerrain();
+    // The algorithms fill info's grid (already allocated) and return 1, or 0 when nothing
+    // was generated. Random Points and Perlin Noise spread their cells over the step threads.
+    int GenerateTerrainRandomPoint(terrain_generation_info& info);
+    int GenerateTerrainFaulting(terrain_generation_info& info);
+    int GenerateTerrainPerlin(terrain_generation_info& info);
+    int GenerateTerrainImport(terrain_generation_info& info);
 
     // One simulation tick and the hand-over of its result to drawing.
     void Simulate();
@@ -95,6 +109,12 @@ class terrain {
 
     simulation_settings* settings = &sim_settings;
 
+    terrain_generation_info generation;
+    // The import asks this provider for a file (none: as if cancelled) and reads it with
+    // import_image.
+    file_name_provider* file_names = nullptr;
+    image_source import_image;
+
     // The scene objects, newest first, and the selected one.
     scene_object* objects = nullptr;
     scene_object* selected = nullptr;
@@ -102,6 +122,10 @@ class terrain {
     KR::NameLib<AgentFood> food_lib{"class AgentFood"};
 
   private:
+    // Destroys clusters and objects and builds one cluster from the height grid.
+    void ReplaceGrid(const float* heights, int columns, int rows);
+    void ResetView();
+
     template <class T>
     T* Insert(T* object);
     KR::Vector4 DefaultRotation() const { return KR::Vector4(0, 0, 90 - view.x, 0); }
