@@ -1,0 +1,113 @@
+// The configuration file: every group read, the clamps, and bad files.
+
+#include "terrain/config_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "kr/console.h"
+#include "kr/error.h"
+#include "kr/test_files.h"
+#include "terrain/app_settings.h"
+#include "terrain/simulation_settings.h"
+#include "terrain/terrain_generation_info.h"
+
+namespace {
+
+class ConfigFile : public ::testing::Test {
+  protected:
+    void SetUp() override { KR::console.SetStream(&log); }
+    void TearDown() override { KR::console.SetStream(&std::cout); }
+
+    void Load(const std::string& text) {
+        file = qor_test::ScratchFile("config.xml");
+        qor_test::WriteBytes(file, text);
+        LoadConfig(file.c_str(), targets);
+    }
+
+    std::ostringstream log;
+    simulation_settings s;
+    display_settings d;
+    program_settings p;
+    texture_settings tex;
+    terrain_generation_info gen;
+    config_targets targets{s, d, p, tex, gen};
+    std::string file;
+};
+
+TEST_F(ConfigFile, EveryGroupIsReadWithItsClamps) {
+    Load(
+        "<?xml version=\"1.0\"?>\n<INI>\n"
+        "<program multithreading=\"0\" mode=\"7\" camera_controll=\"-1\" auto_rotate=\"1\" "
+        "aquarium=\"1\" timescale=\"0.5\" randomness=\"0.25\" stop_rain=\"1\" stop_erosion=\"0\" "
+        "stop_water=\"1\" stop_water_shader=\"1\" show_box=\"1\" show_terrain=\"0\" "
+        "show_water=\"0\" show_sky=\"0\" show_vegetation=\"1\" show_shadows=\"1\" "
+        "tex_shadow_size=\"2048\" />\n"
+        "<terrain x=\"12.9\" y=\"300\" max=\"10\" min=\"30\" detail=\"50\" smooth=\"3\" "
+        "type=\"2\" algorithm=\"1\" />\n"
+        "<postproc enable=\"1\" />\n"
+        "<skybox size=\"512\" clouds=\"0.1\" turbulence=\"0.2\" stars=\"0.3\" />\n"
+        "<WATER Size=\"64\" frames=\"32\" />\n</INI>\n");
+    EXPECT_EQ(p.multithreading, 0);
+    EXPECT_EQ(s.mode, 3);
+    EXPECT_EQ(d.camera_controll, 0);
+    EXPECT_EQ(s.auto_rotate + s.aquarium + s.stop_rain + s.stop_water + s.stop_water_shader, 5);
+    EXPECT_EQ(s.stop_erosion, 0);
+    EXPECT_EQ(s.timescale, 0.5f);
+    EXPECT_EQ(s.randomness, 0.25f);
+    EXPECT_EQ(d.show_box + d.show_vegetation + d.show_shadows, 3);
+    EXPECT_EQ(d.show_terrain + d.show_water + d.show_sky, 0);
+    EXPECT_EQ(d.tex_shadow_size, 2048);
+    EXPECT_EQ(gen.x, 12);  // extraction stops at the point
+    EXPECT_EQ(gen.y, 300);
+    EXPECT_EQ(gen.min, 0.0f);  // validated: min may not exceed max
+    EXPECT_EQ(gen.max, 10.0f);
+    EXPECT_EQ(gen.detail, 50);
+    EXPECT_EQ(gen.smooth, 3);
+    EXPECT_EQ(gen.type, 2);
+    EXPECT_EQ(gen.algorithm, 1);
+    EXPECT_EQ(d.postproc_enable, 1);
+    EXPECT_EQ(tex.skybox_size, 512);
+    EXPECT_EQ(tex.skybox_clouds, 0.1f);
+    EXPECT_EQ(tex.skybox_turbulence, 0.2f);
+    EXPECT_EQ(tex.skybox_stars, 0.3f);
+    EXPECT_EQ(tex.water_size, 64);
+    EXPECT_EQ(tex.water_frames, 32);
+    EXPECT_EQ(log.str(), "");
+}
+
+TEST_F(ConfigFile, MissingGroupsKeepDefaultsAndAreNotValidated) {
+    gen.x = 5000;  // out of range, but with no terrain group nothing checks it again
+    Load("<ini><water frames=\"8\" /></ini>");
+    EXPECT_EQ(gen.x, 5000);
+    EXPECT_EQ(tex.water_frames, 8);
+    EXPECT_EQ(tex.water_size, 128);
+    EXPECT_EQ(s.stop_erosion, 1);
+}
+
+TEST_F(ConfigFile, BadFilesChangeNothingAndNonNumbersStopTheRead) {
+    for (const char* text : {"<config><program mode=\"2\" /></config>", "", "<ini><program"}) {
+        log.str("");
+        Load(text);
+        EXPECT_EQ(log.str(), "Bad config file or file format: " + file + "\n") << text;
+        EXPECT_EQ(s.mode, 0);
+    }
+    log.str("");
+    LoadConfig(qor_test::ScratchFile("missing.xml").c_str(), targets);
+    EXPECT_NE(log.str().find("Bad config file or file format: "), std::string::npos);
+
+    try {
+        Load(
+            "<ini><program mode=\"2\" auto_rotate=\"1\" timescale=\"abc\" randomness=\"3\" />"
+            "</ini>");
+        FAIL() << "no error";
+    } catch (const KR::Error& e) {
+        EXPECT_EQ(e.Message(), "LoadConfig: Config file " + file + " structure error!\n");
+    }
+    EXPECT_EQ(s.mode, 2);  // read before the bad value
+    EXPECT_EQ(s.auto_rotate, 1);
+    EXPECT_EQ(s.randomness, 0.0f);  // after it: untouched
+}
+
+}  // namespace
