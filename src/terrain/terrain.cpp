@@ -7,10 +7,12 @@
 #include "kr/error.h"
 #include "kr/utils.h"
 #include "terrain/directions.h"
+#include "terrain/image_file_source.h"
 
 simulation_settings sim_settings;
 
-terrain::terrain() : clock(KR::GetTime), workers(std::make_unique<step_workers>(1)) {}
+terrain::terrain()
+    : clock(KR::GetTime), import_image(ReadImageFile), workers(std::make_unique<step_workers>(1)) {}
 
 terrain::~terrain() {
     RemoveAllObjects();

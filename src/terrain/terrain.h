@@ -6,6 +6,7 @@
 
 #include "kr/name_lib.h"
 #include "kr/vector.h"
+#include "terrain/app_settings.h"
 #include "terrain/cluster.h"
 #include "terrain/file_name_provider.h"
 #include "terrain/image_source.h"
@@ -38,6 +39,12 @@ class terrain {
     // objects, view) is replaced, unless the algorithm produced nothing (import cancelled).
     // Raises KR::Error family errors; an error from the algorithm leaves the terrain as it was.
     void GenerateTerrain();
+
+    // Scene files: ask file_names for a name (a cancel does nothing), then save or load.
+    // Save raises KR::ErrorFile when the file cannot be written; Load raises the structure
+    // error and keeps the running scene when the file cannot be read.
+    void Save();
+    void Load();
     // The algorithms fill info's grid (already allocated) and return 1, or 0 when nothing
     // was generated. Random Points and Perlin Noise spread their cells over the step threads.
     int GenerateTerrainRandomPoint(terrain_generation_info& info);
@@ -108,6 +115,7 @@ class terrain {
     float box_min = 0.0f, box_max = 0.0f;
 
     simulation_settings* settings = &sim_settings;
+    display_settings* display_options = &display;
 
     terrain_generation_info generation;
     // The import asks this provider for a file (none: as if cancelled) and reads it with

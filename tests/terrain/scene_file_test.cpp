@@ -7,6 +7,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "kr/bmp_writer.h"
 #include "kr/error.h"
 #include "kr/test_files.h"
 #include "terrain/app_settings.h"
@@ -193,6 +194,73 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(folder + ".saving"));
     EXPECT_THROW(SaveScene("/dev/null", sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+}  // namespace
+
+namespace {
+
+// Answers file dialogs from a script and remembers what was asked.
+struct scripted_names : file_name_provider {
+    bool Ask(const file_request& request, std::string& file_name) override {
+        asked.push_back(request);
+        offered = file_name;
+        if (answer.empty()) return false;
+        file_name = answer;
+        return true;
+    }
+    std::vector<file_request> asked;
+    std::string offered, answer;
+};
+
+TEST(TerrainFiles, CommandsAskForNamesAndImportReadsImageFiles) {
+    scene sc;
+    scripted_names names;
+    sc.t.file_names = &names;
+    sc.t.display_options = &sc.d;
+    const std::vector<float> heights(16, 3.0f);
+    sc.t.BuildFromHeights(heights.data(), 4, 4);
+
+    sc.t.Save();  // cancelled: nothing written
+    ASSERT_EQ(names.asked.size(), 1u);
+    EXPECT_EQ(names.asked[0].title, "Save");
+    EXPECT_EQ(names.offered, "save.qor");
+    ASSERT_EQ(names.asked[0].filters.size(), 2u);
+    EXPECT_EQ(names.asked[0].filters[0].label, "Scene file (*.qor)");
+    EXPECT_EQ(names.asked[0].filters[1].label, "All Files (*.*)       ");
+    EXPECT_FALSE(names.asked[0].must_exist);
+
+    names.answer = qor_test::ScratchFile("command.qor");
+    sc.t.Save();
+    scene other;
+    other.t.file_names = &names;
+    other.t.display_options = &other.d;
+    other.t.Load();
+    EXPECT_EQ(names.asked.back().title, "Load");
+    EXPECT_TRUE(names.asked.back().must_exist);
+    EXPECT_EQ(other.t.clusters[0].read_field->GetTerrain(4, 4), 3.0f);
+
+    // Import a bitmap written with our own writer: red + green + blue of each pixel.
+    const std::string image = qor_test::ScratchFile("heights.bmp");
+    std::vector<uint8_t> rgb(10 * 10 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = uint8_t(i % 7 * 30);
+    KR::SaveRGB2BMP(image.c_str(), 10, 10, rgb.data());
+    names.answer = image;
+    sc.t.generation.x = 10;
+    sc.t.generation.y = 10;
+    sc.t.generation.algorithm = kAlgorithmImportBitmap;
+    sc.t.generation.smooth = 0;
+    sc.t.GenerateTerrain();
+    ASSERT_EQ(sc.t.clusters[0].read_field->Width(), 12);
+    float low = 1e9f, high = -1e9f;
+    for (int y = 1; y <= 10; ++y)
+        for (int x = 1; x <= 10; ++x) {
+            low = std::min(low, sc.t.clusters[0].read_field->GetTerrain(x, y));
+            high = std::max(high, sc.t.clusters[0].read_field->GetTerrain(x, y));
+        }
+    EXPECT_EQ(low, 0.0f);  // normalised into [0, max - min]
+    EXPECT_FLOAT_EQ(high, 20.0f);
 }
 
 }  // namespace
