@@ -5,18 +5,24 @@
 
 const char* const kSimUsage =
     "Usage: qor-sim [options]\n"
-    "Floods a noise landscape, lets the water run and reports what it did.\n"
+    "Generates a landscape (or loads a scene), floods it, lets the water run and reports.\n"
     "\n"
-    "  --size N          vertices per side of the grid, 2 ... 1024 (default 256)\n"
-    "  --steps N         simulation steps to run, 0 ... 1000000 (default 500)\n"
-    "  --threads N       threads for each step, 1 ... 64 (default: one per processor)\n"
-    "  --seed N          seed of the landscape, 0 ... 2147483647 (default 1)\n"
-    "  --depth-bmp FILE  write the water depths as a grey image (black dry, white deep)\n"
-    "  --help            show this text\n";
+    "  --config FILE       read the program's configuration file first\n"
+    "  --load FILE         start from a scene file instead of generating a landscape\n"
+    "  --size N            vertices per side of the generated landscape, 10 ... 1024\n"
+    "  --algorithm N       0 random points, 1 faulting, 2 Perlin noise (the default)\n"
+    "  --seed N            seed of the landscape, 0 ... 2147483647 (default: from the clock)\n"
+    "  --steps N           simulation steps to run, 0 ... 1000000 (default 500)\n"
+    "  --threads N         threads for each step, 1 ... 64 (default: one per processor)\n"
+    "  --save FILE         save the scene at the end\n"
+    "  --heights-bmp FILE  write the ground heights as a grey image (black low, white high)\n"
+    "  --depth-bmp FILE    write the water depths as a grey image (black dry, white deep)\n"
+    "  --help              show this text\n";
 
 namespace {
 
-bool ReadInt(const char* text, int low, int high, int& value) {
+template <class T>
+bool ReadNumber(const char* text, T low, T high, T& value) {
     const char* end = text + std::strlen(text);
     auto [stop, ec] = std::from_chars(text, end, value);
     return ec == std::errc() && stop == end && value >= low && value <= high;
@@ -31,36 +37,48 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
             options.help = true;
             continue;
         }
-        struct numeric {
-            const char* name;
-            int low, high;
-            int* value;
-        } numerics[] = {{"--size", 2, 1024, &options.size},
-                        {"--steps", 0, 1000000, &options.steps},
-                        {"--threads", 1, 64, &options.threads},
-                        {"--seed", 0, 2147483647, &options.seed}};
-        bool known = false;
-        for (const numeric& n : numerics) {
-            if (name != n.name) continue;
-            known = true;
-            if (i + 1 >= argc || !ReadInt(argv[i + 1], n.low, n.high, *n.value)) {
-                error = name + " needs a whole number from " + std::to_string(n.low) + " to " +
-                        std::to_string(n.high);
-                return false;
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto number = [&](auto low, auto high, auto& target) {
+            if (value && ReadNumber(value, low, high, target)) return true;
+            error = name + " needs a whole number from " + std::to_string(low) + " to " +
+                    std::to_string(high);
+            return false;
+        };
+        auto file = [&](std::string& target) {
+            if (value && *value) {
+                target = value;
+                return true;
             }
-            ++i;
+            error = name + " needs a file name";
+            return false;
+        };
+        bool ok;
+        if (name == "--size")
+            ok = number(10, 1024, options.size);
+        else if (name == "--algorithm")
+            ok = number(0, 2, options.algorithm);
+        else if (name == "--seed")
+            ok = number(0LL, 2147483647LL, options.seed);
+        else if (name == "--steps")
+            ok = number(0, 1000000, options.steps);
+        else if (name == "--threads")
+            ok = number(1, 64, options.threads);
+        else if (name == "--config")
+            ok = file(options.config);
+        else if (name == "--load")
+            ok = file(options.load);
+        else if (name == "--save")
+            ok = file(options.save);
+        else if (name == "--heights-bmp")
+            ok = file(options.heights_image);
+        else if (name == "--depth-bmp")
+            ok = file(options.depth_image);
+        else {
+            error = "unknown argument: " + name;
+            return false;
         }
-        if (known) continue;
-        if (name == "--depth-bmp") {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
-                error = "--depth-bmp needs a file name";
-                return false;
-            }
-            options.depth_image = argv[++i];
-            continue;
-        }
-        error = "unknown argument: " + name;
-        return false;
+        if (!ok) return false;
+        ++i;
     }
     return true;
 }

@@ -4,11 +4,16 @@
 #include <string>
 
 struct sim_options {
-    int size = 256;  // vertices per side
+    std::string config;   // configuration file, read first
+    std::string load;     // scene file to start from instead of generating
+    int size = 0;         // vertices per side of a generated terrain (0: configuration)
+    int algorithm = -1;   // generation algorithm (-1: configuration)
+    long long seed = -1;  // landscape seed (-1: from the clock, and reported)
     int steps = 500;
-    int threads = 0;  // 0: one per processor
-    int seed = 1;
-    std::string depth_image;  // where to write the water depths, if anywhere
+    int threads = 0;            // 0: one per processor
+    std::string save;           // scene file to write at the end
+    std::string heights_image;  // ground heights as a grey image
+    std::string depth_image;    // water depths as a grey image
     bool help = false;
 };
 

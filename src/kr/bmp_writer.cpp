@@ -140,4 +140,26 @@ void SaveRGB2BMP(const char* file_name, int width, int height, const uint8_t* rg
     CreateBMPFile(file_name, info, bgr.data());
 }
 
+void SaveGrey2BMP(const char* file_name, int width, int height, const uint8_t* values) {
+    if (width <= 0 || height <= 0 || values == nullptr)
+        throw Error("KR::CreateBitmapInfoStruct", ": GetObject");
+    BitmapDesc desc;
+    desc.width = width;
+    desc.height = height;
+    desc.bits_per_pixel = 8;
+    std::vector<uint8_t> info = CreateBitmapInfoStruct(desc);
+    for (int i = 0; i < 256; ++i)
+        std::memset(&info[kInfoHeaderSize + 4 * i], i, 3);
+    const uint32_t stride = BitmapRowStride(static_cast<uint32_t>(width), 8);
+    std::vector<uint8_t> rows;
+    try {
+        rows.assign(size_t(stride) * height, 0);
+    } catch (const std::bad_alloc&) {
+        throw ErrorMem("KR::SaveGrey2BMP", ": Can't allocate temp data.", stride * height);
+    }
+    for (int y = 0; y < height; ++y)
+        std::memcpy(rows.data() + size_t(y) * stride, values + size_t(y) * width, size_t(width));
+    CreateBMPFile(file_name, info, rows.data());
+}
+
 }  // namespace KR

@@ -25,6 +25,9 @@ void CreateBMPFile(const char* file_name, const std::vector<uint8_t>& info, cons
 // Saves tightly packed RGB pixels, bottom row first, as a 24-bit bitmap.
 void SaveRGB2BMP(const char* file_name, int width, int height, const uint8_t* rgb);
 
+// Saves one byte per pixel, bottom row first, as an 8-bit bitmap with a grey palette.
+void SaveGrey2BMP(const char* file_name, int width, int height, const uint8_t* values);
+
 // Row length in bytes of a bitmap row: rounded up to whole 32-bit words.
 inline uint32_t BitmapRowStride(uint32_t width, uint32_t bits) {
     return static_cast<uint32_t>((static_cast<uint64_t>(width) * bits + 31) / 32 * 4);

@@ -85,6 +85,21 @@ TEST(BmpWriter, PalettedHeaderCarriesAPaletteOfTheRoundedDepth) {
     EXPECT_EQ(uint8_t(bmp[14 + 40 + 1024 + 4]), 255);
 }
 
+TEST(BmpWriter, GreyImagesCarryAGreyPaletteAndPaddedRows) {
+    const uint8_t values[3 * 2] = {0, 128, 255, 7, 8, 9};
+    const std::string file = qor_test::ScratchFile("grey8.bmp");
+    KR::SaveGrey2BMP(file.c_str(), 3, 2, values);
+    const std::string bmp = qor_test::ReadBytes(file);
+    ASSERT_EQ(bmp.size(), 14u + 40 + 1024 + 4 * 2);
+    EXPECT_EQ(Le16(bmp, 28), 8);
+    EXPECT_EQ(Le32(bmp, 46), 256u);
+    EXPECT_EQ(uint8_t(bmp[54 + 4 * 77 + 1]), 77);  // palette entry 77 is grey 77
+    const size_t pixels = 54 + 1024;
+    EXPECT_EQ(uint8_t(bmp[pixels + 1]), 128);
+    EXPECT_EQ(uint8_t(bmp[pixels + 3]), 0);  // row padding
+    EXPECT_EQ(uint8_t(bmp[pixels + 4 + 2]), 9);
+}
+
 TEST(BmpWriter, RefusesBadSizesAndReportsUnwritableFiles) {
     const uint8_t rgb[12] = {};
     EXPECT_THROW(KR::SaveRGB2BMP(qor_test::ScratchFile("a.bmp").c_str(), 0, 2, rgb), KR::Error);
