@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds QOR - Brenmoor and runs every test: first the optimised
 # build, then the AddressSanitizer + UndefinedBehaviorSanitizer build, then the tests that
-# run several threads in a ThreadSanitizer build.
+# run several threads in a ThreadSanitizer build, and a minute of fuzzing the image readers.
 # Tests that need a display run under Xvfb when no display is set.
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer builds)
 set -euo pipefail
@@ -34,4 +34,12 @@ if [ "${1:-}" != "--quick" ]; then
   echo "== ThreadSanitizer build, tests that run several threads =="
   TSAN_OPTIONS=halt_on_error=1 \
     run_build build-tsan "/[24]threads " -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQOR_TSAN=ON -DQOR_BUILD_BENCH=OFF
+  echo "== Fuzzing the image readers (clang, libFuzzer) for 60 seconds =="
+  CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQOR_FUZZ=ON -DQOR_BUILD_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build build-fuzz -j "$jobs" --target image_fuzz image_fuzz_replay
+  rm -rf build-fuzz/corpus
+  build-fuzz/tests/fuzz/image_fuzz_replay --write build-fuzz/corpus
+  build-fuzz/tests/fuzz/image_fuzz build-fuzz/corpus -max_total_time=60 -max_len=8192 \
+    -malloc_limit_mb=256 -rss_limit_mb=2048 -print_final_stats=1 2>&1 | tail -n 12
 fi
