@@ -82,18 +82,20 @@ struct refresh {
                     }
                 }
             }
-            // Smoothed depth; the ring holds no water.
-            for (int col = 0; col < sx; ++col) {
-                const size_t f = row + col;
-                float axis = 0, diagonal = 0;
-                for (int i = 0; i < 4; ++i)
-                    axis += water[f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i]];
-                for (int i = 4; i < 8; ++i)
-                    diagonal +=
-                        water[f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i]];
-                depth[size_t(r) * sx + col] =
-                    0.33f * water[f] + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
-            }
+            SmoothedDepth(water + row, stride, depth + size_t(r) * sx, sx);
+        }
+    }
+
+    // Smoothed depth of one row: the vertex, the mean of its axis neighbours and the mean of
+    // its diagonal neighbours, a third each (the ring holds no water). Field and depth block
+    // never overlap, so the compiler may vectorise.
+    static void SmoothedDepth(const float* __restrict w, int stride, float* __restrict out, int n) {
+        const float* __restrict up = w - stride;
+        const float* __restrict down = w + stride;
+        for (int c = 0; c < n; ++c) {
+            const float axis = 0.0f + w[c + 1] + w[c - 1] + down[c] + up[c];
+            const float diagonal = 0.0f + down[c + 1] + up[c - 1] + up[c + 1] + down[c - 1];
+            out[c] = 0.33f * w[c] + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
         }
     }
 
