@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "kr/perlin_noise_2d.h"
+#include "bench_landscape.h"
 #include "kr/utils.h"
 #include "terrain/app_settings.h"
 #include "terrain/scene_file.h"
@@ -31,15 +31,7 @@ size_t StatusBytes(const char* key) {
 }
 
 void MakeScene(terrain& t, simulation_settings& s) {
-    KR::PerlinNoise2D noise;
-    noise.SetSeed(12345);
-    noise.SetSize(1024, 1024, 4);
-    noise.SetParams(5, 2.0f, 0);
-    noise.SetNoiseType(1, 0);
-    std::vector<float> h(1024 * 1024);
-    for (int j = 0; j < 1024; ++j)
-        for (int i = 0; i < 1024; ++i)
-            h[size_t(j) * 1024 + i] = 20.0f * (noise.Get(i, j) + 2) / 4;
+    const std::vector<float>& h = bench::Landscape(1024);
     t.settings = &s;
     t.SetStepThreads(2);
     t.BuildFromHeights(h.data(), 1024, 1024);

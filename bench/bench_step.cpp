@@ -5,11 +5,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <map>
 #include <memory>
 #include <vector>
 
-#include "kr/perlin_noise_2d.h"
+#include "bench_landscape.h"
 #include "terrain/flow_pass.h"
 #include "terrain/terrain.h"
 #ifndef QOR_NO_REFERENCE
@@ -18,36 +17,11 @@
 
 namespace {
 
-// Heights 0 ... 20 from five octaves of noise, as the default generation makes them.
-std::vector<float> NoiseLandscape(int size) {
-    KR::PerlinNoise2D noise;
-    noise.SetSeed(12345);
-    noise.SetSize(size, size, 4);
-    noise.SetParams(5, 2.0f, 0);
-    noise.SetNoiseType(1, 0);
-    std::vector<float> h(size_t(size) * size);
-    for (int j = 0; j < size; ++j)
-        for (int i = 0; i < size; ++i)
-            h[size_t(j) * size + i] = noise.Get(float(i), float(j));
-    const auto [lo, hi] = std::minmax_element(h.begin(), h.end());
-    const float low = *lo, scale = 20.0f / (*hi - *lo);
-    for (float& v : h)
-        v = (v - low) * scale;
-    return h;
-}
-
-const std::vector<float>& Landscape(int size) {
-    static std::map<int, std::vector<float>> cache;
-    auto it = cache.find(size);
-    if (it == cache.end()) it = cache.emplace(size, NoiseLandscape(size)).first;
-    return it->second;
-}
-
 std::unique_ptr<terrain> MakeTerrain(int size, int threads, simulation_settings* s) {
     auto t = std::make_unique<terrain>();
     t->settings = s;
     t->SetStepThreads(threads);
-    t->BuildFromHeights(Landscape(size).data(), size, size);
+    t->BuildFromHeights(bench::Landscape(size).data(), size, size);
     return t;
 }
 
@@ -108,7 +82,7 @@ void RunReferenceStep(benchmark::State& state, bool erosion) {
     s.stop_erosion = erosion ? 0 : 1;
     reference::cluster c;
     c.settings = &s;
-    c.Generate(Landscape(size), size, size);
+    c.Generate(bench::Landscape(size), size, size);
     float z_min, z_max;
     for (auto _ : state) {
         c.Step(s);
