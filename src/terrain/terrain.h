@@ -45,6 +45,7 @@ class terrain {
     // error and keeps the running scene when the file cannot be read.
     void Save();
     void Load();
+
     // The algorithms fill info's grid (already allocated) and return 1, or 0 when nothing
     // was generated. Random Points and Perlin Noise spread their cells over the step threads.
     int GenerateTerrainRandomPoint(terrain_generation_info& info);
