@@ -61,6 +61,15 @@ TEST(Random, SequenceIsTheClassic15BitGenerator) {
     const int a = KR::Rand();
     KR::RandomSeed(12345);
     EXPECT_EQ(KR::Rand(), a);
+
+    // Skipping ahead lands where drawing one by one does, so threads can share a sequence.
+    KR::RandomSeed(777);
+    const uint32_t start = KR::GetRandomState();
+    for (uint64_t n : {0ull, 1ull, 2ull, 3ull, 1000ull, 65537ull}) {
+        KR::SetRandomState(start);
+        for (uint64_t i = 0; i < n; ++i) KR::Rand();
+        EXPECT_EQ(KR::RandomStateAfter(start, n), KR::GetRandomState()) << n;
+    }
 }
 
 TEST(Random, RangesIncludeTheirUpperEndButNeverPassIt) {
