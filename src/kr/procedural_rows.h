@@ -43,7 +43,8 @@ inline void PutTexel(uint8_t* at, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
 // Runs body(row) for every row in 0 .. count - 1 on up to `threads` threads, the calling one
 // included (0: one per processor). Rows are handed out one at a time, so the rows must not
 // depend on each other. With dot_every > 0 a "." goes to the console for every row that is a
-// multiple of it; only the calling thread writes them.
+// multiple of it; only the calling thread writes them. The body must not throw: it runs
+// where no one could catch it.
 void ForEachRow(uint32_t count, unsigned threads, uint32_t dot_every,
                 const std::function<void(uint32_t)>& body);
 
