@@ -28,11 +28,7 @@ void BM_WaterWaveNormalMap(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(KR::CreateWaterWaveNormalMap(128, 64, false, threads).data);
 }
-BENCHMARK(BM_WaterWaveNormalMap)
-    ->ArgName("threads")
-    ->Arg(1)
-    ->Arg(0)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WaterWaveNormalMap)->ArgName("threads")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_SkyBoxClouds(benchmark::State& state) {
     KR::RandomSeed(1);
