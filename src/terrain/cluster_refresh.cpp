@@ -131,42 +131,28 @@ struct refresh {
     }
 
     // Centre vertices of quad rows [r0, r1): the lower diagonal and the mean of the corners.
-    // Corners are read from the grid part of each block and centres written to its centre
-    // part; the two never overlap, which lets the compiler keep values in registers.
     void Centres(int r0, int r1) {
         const int sx = c.size_x, qx = c.quads_x;
-        const size_t grid = size_t(sx) * c.size_y;
-        for (int r = r0; r < r1; ++r) {
-            const size_t a0 = size_t(r) * sx, m0 = size_t(r) * qx;
-            CentreRow(tpos + 3 * a0, tpos + 3 * (a0 + sx), tpos + 3 * (grid + m0), qx, true);
-            CentreRow(wpos + 3 * a0, wpos + 3 * (a0 + sx), wpos + 3 * (grid + m0), qx, true);
-            CentreRow(tnorm + 3 * a0, tnorm + 3 * (a0 + sx), tnorm + 3 * (grid + m0), qx, false);
-            CentreRow(wnorm + 3 * a0, wnorm + 3 * (a0 + sx), wnorm + 3 * (grid + m0), qx, false);
-            const float* __restrict low = depth + a0;
-            const float* __restrict high = depth + a0 + sx;
-            float* __restrict out = depth + grid + m0;
-            for (int q = 0; q < qx; ++q)
-                out[q] = 0.25f * (low[q] + low[q + 1] + high[q] + high[q + 1]);
-        }
-    }
-
-    // One row of centres of an xyz block: z by the lower diagonal for positions, all three
-    // components as the mean of the corners for normals.
-    static void CentreRow(const float* __restrict low, const float* __restrict high,
-                          float* __restrict out, int quads, bool positions) {
-        for (int q = 0; q < quads; ++q) {
-            const float* a = low + 3 * q;
-            const float* b = a + 3;
-            const float* d = high + 3 * q;
-            const float* e = d + 3;
-            if (positions) {
-                const float bd = b[2] + d[2], ae = a[2] + e[2];
-                out[3 * q + 2] = 0.5f * (ae < bd ? ae : bd);
-            } else {
-                for (int k = 0; k < 3; ++k)
-                    out[3 * q + k] = 0.25f * (a[k] + b[k] + d[k] + e[k]);
+        auto lower = [](float za, float zb, float zd, float ze) {
+            const float bd = zb + zd, ae = za + ze;
+            return 0.5f * (ae < bd ? ae : bd);
+        };
+        for (int r = r0; r < r1; ++r)
+            for (int col = 0; col < qx; ++col) {
+                const size_t a = size_t(r) * sx + col, b = a + 1, d = a + sx, e = d + 1;
+                const size_t mv = size_t(sx) * c.size_y + size_t(r) * qx + col;
+                tpos[3 * mv + 2] =
+                    lower(tpos[3 * a + 2], tpos[3 * b + 2], tpos[3 * d + 2], tpos[3 * e + 2]);
+                wpos[3 * mv + 2] =
+                    lower(wpos[3 * a + 2], wpos[3 * b + 2], wpos[3 * d + 2], wpos[3 * e + 2]);
+                depth[mv] = 0.25f * (depth[a] + depth[b] + depth[d] + depth[e]);
+                for (int k = 0; k < 3; ++k) {
+                    tnorm[3 * mv + k] = 0.25f * (tnorm[3 * a + k] + tnorm[3 * b + k] +
+                                                 tnorm[3 * d + k] + tnorm[3 * e + k]);
+                    wnorm[3 * mv + k] = 0.25f * (wnorm[3 * a + k] + wnorm[3 * b + k] +
+                                                 wnorm[3 * d + k] + wnorm[3 * e + k]);
+                }
             }
-        }
     }
 };
 
