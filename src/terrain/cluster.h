@@ -56,4 +56,5 @@ class cluster {
     vertex_2d_field* read_field = &fields[0];
     KR::Vector2 start, end, cell;
     step_scratch scratch;
+    std::vector<float> refresh_rows;  // working rows of the hand-over
 };

@@ -20,6 +20,7 @@ struct refresh {
     float* depth;
     float* wpos;
     float* wnorm;
+    int weights_ready_for = -2;  // the grid row whose neighbour weights are in the rolling rows
 
     refresh(cluster& c, const simulation_settings& s)
         : c(c),
@@ -32,7 +33,8 @@ struct refresh {
           wnorm(c.vertex_data.data() + c.water_normal_offset) {}
 
     // Drawn heights, shallow-water blending and smoothed depth of grid rows [r0, r1).
-    void Heights(int r0, int r1, float& z_min, float& z_max) {
+    // weights holds three rows of the stride for the neighbours' wetness.
+    void Heights(int r0, int r1, float& z_min, float& z_max, float* weights) {
         const int sx = c.size_x;
         const int stride = F.Stride();
         const float* terrain = F.Terrain();
@@ -52,37 +54,55 @@ struct refresh {
             }
             // Shallow water leans towards lower, wetter neighbours (inner points only). The
             // raw depth and ground of the neighbours are the field's own values.
-            if (r >= 1 && r < c.quads_y) {
-                for (int col = 1; col < c.quads_x; ++col) {
-                    const size_t f = row + col;
-                    const float w = water[f];
-                    if (!(w < m)) continue;
-                    const float t = terrain[f];
-                    const float a = w / m;
-                    float S = 0, G = 0;
-                    int higher = 0;
-                    for (int i = 0; i < 8; ++i) {
-                        const size_t n =
-                            f + ptrdiff_t(directions::dy[i]) * stride + directions::dx[i];
-                        const float dn = water[n], tn = terrain[n];
-                        const float g = std::min(dn / m, 1.0f);
-                        if (t > tn) {
-                            S += (dn + tn) * g;
-                            G += g;
-                        } else {
-                            ++higher;
-                        }
-                    }
-                    float& W = wpos[3 * (size_t(r) * sx + col) + 2];
-                    if (G > 0) {
-                        W = (t + w) * a + (S / G) * (1 - a);
-                    } else if (higher == 8) {
-                        W = t + w;
-                        if (W < m / 10) W = (1 / (m * 10)) * w - 1 + W;
-                    }
-                }
-            }
+            if (r >= 1 && r < c.quads_y) ShallowRow(r, weights);
             SmoothedDepth(water + row, stride, depth + size_t(r) * sx, sx);
+        }
+    }
+
+    // Blends the drawn surface of the shallow points of grid row r towards their lower, wetter
+    // neighbours. Each neighbour's weight min(depth / m, 1) is computed once per vertex into
+    // rolling rows; the sums add zero for higher neighbours instead of branching, which gives
+    // the same bits (a sum that starts at +0 never becomes -0).
+    void ShallowRow(int r, float* weights) {
+        const int sx = c.size_x, stride = F.Stride();
+        const int width = F.Width();
+        const float* terrain = F.Terrain();
+        const float* water = F.Water();
+        auto weight_row = [&](int field_row) { return weights + size_t(field_row % 3) * stride; };
+        // Field rows r, r + 1 and r + 2 hold grid rows r - 1, r and r + 1.
+        for (int field_row = r; field_row <= r + 2; ++field_row) {
+            if (field_row != r + 2 && weights_ready_for == r - 1) continue;  // rolled over
+            float* g = weight_row(field_row);
+            const float* w = water + F.Index(0, field_row);
+            for (int x = 0; x < width; ++x)
+                g[x] = std::min(w[x] / m, 1.0f);
+        }
+        weights_ready_for = r;
+        const size_t row = F.Index(1, r + 1);
+        for (int col = 1; col < c.quads_x; ++col) {
+            const size_t f = row + col;
+            const float w = water[f];
+            if (!(w < m)) continue;
+            const float t = terrain[f];
+            const float a = w / m;
+            float S = 0, G = 0;
+            int higher = 0;
+            for (int i = 0; i < 8; ++i) {
+                const ptrdiff_t offset = ptrdiff_t(directions::dy[i]) * stride + directions::dx[i];
+                const float dn = water[f + offset], tn = terrain[f + offset];
+                const float g = weight_row(r + 1 + directions::dy[i])[col + 1 + directions::dx[i]];
+                const bool lower = t > tn;
+                S += lower ? (dn + tn) * g : 0.0f;
+                G += lower ? g : 0.0f;
+                higher += lower ? 0 : 1;
+            }
+            float& W = wpos[3 * (size_t(r) * sx + col) + 2];
+            if (G > 0) {
+                W = (t + w) * a + (S / G) * (1 - a);
+            } else if (higher == 8) {
+                W = t + w;
+                if (W < m / 10) W = (1 / (m * 10)) * w - 1 + W;
+            }
         }
     }
 
@@ -189,8 +209,11 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
     if (vertex_data.empty() || !read_field->IsAllocated()) return;
     refresh job(*this, s);
     const int parts = workers ? std::min({workers->Count(), size_y, kMaxParts}) : 1;
+    const size_t weight_floats = size_t(3) * size_t(read_field->Stride());
+    if (refresh_rows.size() < weight_floats * size_t(std::max(parts, 1)))
+        refresh_rows.assign(weight_floats * size_t(std::max(parts, 1)), 0.0f);
     if (parts <= 1) {
-        job.Heights(0, size_y, z_min, z_max);
+        job.Heights(0, size_y, z_min, z_max, refresh_rows.data());
         job.Normals(0, size_y);
         job.Centres(0, quads_y);
         return;
@@ -200,7 +223,9 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
         if (t >= parts) return;
         mins[t] = z_min;
         maxs[t] = z_max;
-        job.Heights(Split(size_y, t, parts), Split(size_y, t + 1, parts), mins[t], maxs[t]);
+        refresh part = job;  // its own rolling rows
+        part.Heights(Split(size_y, t, parts), Split(size_y, t + 1, parts), mins[t], maxs[t],
+                     refresh_rows.data() + weight_floats * size_t(t));
     });
     for (int t = 0; t < parts; ++t) {
         if (mins[t] < z_min) z_min = mins[t];
