@@ -25,6 +25,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 }  // namespace
 
 void Texture::reset(const TextureDefaults* defaults) {
+    delete_texture_object();
     data.reset();
     width = height = depth = 0;
     tile_width = tile_height = 0;

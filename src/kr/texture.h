@@ -19,6 +19,7 @@ class Texture : public NamedResource {
     static constexpr int kTexFileType = 1;
 
     Texture() { reset(); }
+    ~Texture() { delete_texture_object(); }
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
 
@@ -41,6 +42,33 @@ class Texture : public NamedResource {
     // Writes the texture; only file type 1 (TEX) is known.
     void save(const char* file_name, int file_type) const;
     void save_tex(std::FILE* file) const;
+
+    // --- OpenGL side (a context must be current) ---
+
+    // Takes format, wrap and filters from the environment's defaults and sets them on the
+    // texture object when it exists.
+    void apply_defaults(const TextureDefaults& env);
+    // Rescales the buffer to power-of-two sides by the environment's rule (2D and cube maps).
+    void scale_to_tex(const TextureDefaults& env);
+    // Creates the OpenGL texture from `pixels` or, when none is given, from the own buffer,
+    // scaling the own buffer first when a side is not a power of two.
+    void build_texture(const TextureDefaults& env, const uint8_t* pixels = nullptr);
+    void bind() const;
+    // Reads the rectangle [x0, x1) x [y0, y1) of the current frame buffer into a new 2D
+    // RGBA buffer.
+    void get_from_buffer(int32_t x0, int32_t x1, int32_t y0, int32_t y1);
+    // Deletes the OpenGL texture object, if any.
+    void delete_texture_object();
+
+    // Drawing helpers: a textured quad between two corners; the buffer as pixels at the
+    // current (or a given) raster position, optionally zoomed; one tile of the buffer; a text
+    // with this texture as a 16 x 16 character grid.
+    void draw_quad(float x0, float y0, float x1, float y1) const;
+    void draw_pixels() const;
+    void draw_pixels(float x, float y, float zoom_x = 1.0f, float zoom_y = 1.0f) const;
+    void draw_tile(int32_t column, int32_t row) const;
+    void draw_text(float x, float y, float char_width, float char_height, const char* format,
+                   ...) const __attribute__((format(printf, 6, 7)));
 
     // Bytes of one side (width x height x 4).
     size_t side_bytes() const { return size_t(width) * size_t(height) * 4; }
