@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "kr/named_resource.h"
+#include "kr/shader_info_log.h"
 
 namespace KR {
 
@@ -29,10 +30,15 @@ class Shader : public NamedResource {
     void Load(int kind, const char* source, int from_file);
     // True when the program linked and its log does not say it would run in software.
     bool Link();
+    // Makes the program current (0 when there is none: fixed functionality).
     void Use() const;
     uint32_t Program() const { return program; }
+    // Deletes the shader objects and the program; safe when nothing was created, and twice.
     void Destroy();
 
+    // Locations in the program, -1 for a name it lacks (or when there is no program). Each
+    // setter looks its name up on every call, sets the uniform of the current program when
+    // found and answers the location.
     int GetAttribLocation(const char* name) const;
     int GetUniformLocation(const char* name) const;
     int SetUniform1f(const char* name, float value) const;
@@ -46,8 +52,5 @@ class Shader : public NamedResource {
     uint32_t fragment_shader = 0;
     uint32_t program = 0;
 };
-
-// Writes an object's info log to the console; true when the log mentions "software".
-bool PrintInfoLog(uint32_t object);
 
 }  // namespace KR
