@@ -105,19 +105,4 @@ TEST(MaterialRecord, AnyRecordSurvivesDecodingBitForBitButTheNameEndsInside) {
     EXPECT_EQ(std::memcmp(record, again, sizeof record), 0);
 }
 
-TEST(MaterialRecord, AcceptedValueSets) {
-    EXPECT_TRUE(KR::IsMaterialBlendSrc(GL_SRC_ALPHA_SATURATE));
-    EXPECT_FALSE(KR::IsMaterialBlendDst(GL_SRC_ALPHA_SATURATE));
-    EXPECT_TRUE(KR::IsMaterialBlendDst(GL_SRC_COLOR));
-    EXPECT_FALSE(KR::IsMaterialBlendSrc(GL_SRC_COLOR));
-    EXPECT_TRUE(KR::IsMaterialBlendSrc(0) && KR::IsMaterialBlendDst(1));
-    EXPECT_TRUE(KR::IsMaterialAlphaFunc(GL_NEVER) && KR::IsMaterialAlphaFunc(GL_ALWAYS));
-    EXPECT_FALSE(KR::IsMaterialAlphaFunc(GL_NEVER - 1) || KR::IsMaterialAlphaFunc(GL_ALWAYS + 1));
-    EXPECT_FALSE(KR::IsMaterialTexEnvMode(GL_ADD));
-    EXPECT_FALSE(KR::IsMaterialFace(GL_LEFT));
-    EXPECT_TRUE(KR::IsMaterialShininess(0.0f) && KR::IsMaterialShininess(128.0f));
-    EXPECT_FALSE(KR::IsMaterialShininess(128.5f) || KR::IsMaterialShininess(-1.0f) ||
-                 KR::IsMaterialShininess(std::nanf("")));
-}
-
 }  // namespace
