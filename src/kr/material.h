@@ -6,34 +6,13 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "kr/named_resource.h"
+#include "kr/material_fields.h"
 
 namespace KR {
 
-// The states a material controls.
-enum MaterialFlag : uint32_t {
-    kMatLighting = 0x0001,
-    kMatTwoSided = 0x0002,
-    kMatAlphaTest = 0x0004,
-    kMatBlend = 0x0008,
-    kMatTexture2D = 0x0010,
-    kMatDepthWrite = 0x0020,
-    kMatShadeModel = 0x0040,
-    kMatCullFace = 0x0080,
-    kMatAmbient = 0x0100,
-    kMatDiffuse = 0x0200,
-    kMatSpecular = 0x0400,
-    kMatShininess = 0x0800,
-    kMatEmission = 0x1000,
-    kMatEnvColor = 0x2000,
-    kMatColor = 0x4000,
-    kMatDefaultFlags = 0x7F21,
-};
-
-class Material : public NamedResource {
+class Material : public MaterialFields {
   public:
     static constexpr int kRecordSize = 224;
-    static constexpr int kReservedSize = 60;
 
     // Takes a display list (a context must be current) and sets the defaults.
     Material();
@@ -42,7 +21,8 @@ class Material : public NamedResource {
     Material& operator=(const Material&) = delete;
 
     void Apply() const;
-    // Records the state commands of the bits in both flags and mask (-1: all).
+    // Records the state commands of the bits in both flags and mask (-1: all). A state whose
+    // stored value OpenGL would refuse is left out, as if its bit were clear.
     void Compile(int mask);
     void SetDefaults(int mask);
 
@@ -58,29 +38,13 @@ class Material : public NamedResource {
     void SetShininess(float value, int mask);
     float GetShininess() const { return shininess; }
     // The colour of exactly one colour bit, or nullptr.
-    const float* GetColor(uint32_t which) const;
+    const float* GetColor(uint32_t which) const { return Color(which); }
 
-    // One 224-byte record; load recompiles with mask.
+    // One 224-byte record; load recompiles with mask. A failed read changes nothing.
     void save(std::FILE* file) const;
     void load(std::FILE* file, int mask);
 
-    uint32_t face;
-    uint32_t alpha_func;
-    float alpha_ref;
-    uint32_t tex_env_mode;
-    uint32_t blend_src;
-    uint32_t blend_dst;
-    uint32_t shade_model;
-    float ambient[4];
-    float diffuse[4];
-    float specular[4];
-    float shininess;
-    float emission[4];
-    float env_color[4];
-    float color[4];
-    uint8_t reserved[kReservedSize] = {};
     uint32_t list = 0;
-    uint32_t flags;
 };
 
 }  // namespace KR

@@ -1,0 +1,7 @@
+#include "graphics/graphics_state.h"
+
+namespace graphics {
+
+graphics_state gl_state;
+
+}  // namespace graphics

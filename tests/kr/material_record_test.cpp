@@ -1,0 +1,108 @@
+#include "kr/material_record.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <random>
+
+namespace {
+
+uint32_t At(const uint8_t* record, size_t offset) {
+    const uint8_t* p = record + offset;
+    return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24;
+}
+
+float FloatAt(const uint8_t* record, size_t offset) {
+    return std::bit_cast<float>(At(record, offset));
+}
+
+KR::MaterialFields Defaults() {
+    KR::MaterialFields f;
+    f.ResetToDefaults();
+    return f;
+}
+
+TEST(MaterialRecord, DefaultRecordHoldsTheDefaultsAtTheirOffsets) {
+    uint8_t record[KR::kMaterialRecordSize];
+    std::memset(record, 0xAB, sizeof record);
+    KR::EncodeMaterialRecord(Defaults(), record);
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(record[i], 0) << "name byte " << i;
+    EXPECT_EQ(At(record, 32), uint32_t(GL_FRONT));
+    EXPECT_EQ(At(record, 36), 0x7F21u);
+    EXPECT_EQ(At(record, 40), uint32_t(GL_GREATER));
+    EXPECT_EQ(FloatAt(record, 44), 0.5f);
+    EXPECT_EQ(At(record, 48), uint32_t(GL_SRC_ALPHA));
+    EXPECT_EQ(At(record, 52), uint32_t(GL_ONE_MINUS_SRC_ALPHA));
+    EXPECT_EQ(At(record, 56), uint32_t(GL_MODULATE));
+    EXPECT_EQ(FloatAt(record, 60), 0.3f);    // ambient
+    EXPECT_EQ(FloatAt(record, 76), 0.7f);    // diffuse
+    EXPECT_EQ(FloatAt(record, 108), 10.0f);  // shininess
+    EXPECT_EQ(FloatAt(record, 124), 1.0f);   // emission alpha
+    EXPECT_EQ(FloatAt(record, 144), 1.0f);   // environment colour
+    EXPECT_EQ(At(record, 160), uint32_t(GL_SMOOTH));
+    for (int i = 164; i < 224; ++i)
+        EXPECT_EQ(record[i], 0) << "reserved byte " << i;
+}
+
+TEST(MaterialRecord, FieldsGoToTheRecordOrderAndComeBackUnchanged) {
+    KR::MaterialFields f = Defaults();
+    f.SetName("Water");
+    f.face = 1, f.flags = 2, f.alpha_func = 3, f.alpha_ref = 4, f.blend_src = 5;
+    f.blend_dst = 6, f.tex_env_mode = 7, f.shade_model = 8, f.shininess = 9;
+    float* colours[] = {f.ambient, f.diffuse, f.specular, f.emission, f.color, f.env_color};
+    for (int c = 0; c < 6; ++c)
+        for (int i = 0; i < 4; ++i)
+            colours[c][i] = float(10 * (c + 1) + i);
+    for (int i = 0; i < KR::MaterialFields::kReservedSize; ++i)
+        f.reserved[i] = uint8_t(100 + i);
+
+    uint8_t record[KR::kMaterialRecordSize];
+    KR::EncodeMaterialRecord(f, record);
+    EXPECT_STREQ(reinterpret_cast<const char*>(record), "Water");
+    for (uint32_t k = 0; k < 7; ++k)  // face, flags, alpha_func, alpha_ref, src, dst, env mode
+        EXPECT_EQ(k == 3 ? uint32_t(FloatAt(record, 44)) : At(record, 32 + 4 * k), k + 1);
+    const size_t colour_at[] = {60, 76, 92, 112, 128, 144};  // the record's colour order
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(FloatAt(record, colour_at[c] + 4), float(10 * (c + 1) + 1)) << "colour " << c;
+    EXPECT_EQ(FloatAt(record, 108), 9.0f);
+    EXPECT_EQ(At(record, 160), 8u);
+    EXPECT_EQ(record[164], 100);
+    EXPECT_EQ(record[223], 100 + 59);
+
+    KR::MaterialFields back;
+    KR::DecodeMaterialRecord(record, back);
+    uint8_t again[KR::kMaterialRecordSize];
+    KR::EncodeMaterialRecord(back, again);
+    EXPECT_EQ(std::memcmp(record, again, sizeof record), 0);
+    EXPECT_STREQ(back.name, "Water");
+    EXPECT_EQ(back.env_color[3], 63.0f);
+}
+
+TEST(MaterialRecord, AnyRecordSurvivesDecodingBitForBitButTheNameEndsInside) {
+    std::mt19937 random(7);
+    uint8_t record[KR::kMaterialRecordSize];
+    for (uint8_t& b : record)
+        b = uint8_t(random());
+    for (int i = 0; i < 32; ++i)  // a name without its NUL
+        record[i] = uint8_t('a' + i % 26);
+    // Signalling and quiet NaNs must keep their payloads.
+    const uint32_t nans[] = {0x7F800001u, 0xFFC12345u};
+    std::memcpy(record + 44, &nans[0], 4);
+    std::memcpy(record + 108, &nans[1], 4);
+
+    KR::MaterialFields f;
+    KR::DecodeMaterialRecord(record, f);
+    EXPECT_EQ(std::strlen(f.name), 31u);
+    EXPECT_TRUE(std::isnan(f.shininess));
+    uint8_t again[KR::kMaterialRecordSize];
+    KR::EncodeMaterialRecord(f, again);
+    EXPECT_EQ(again[31], 0);
+    record[31] = 0;
+    EXPECT_EQ(std::memcmp(record, again, sizeof record), 0);
+}
+
+}  // namespace
