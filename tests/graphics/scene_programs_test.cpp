@@ -15,11 +15,6 @@
 #include "kr/text_file.h"
 #include "support/gl_test_context.h"
 
-// The material module is not in the library yet, but the environment's release() already
-// destroys materials. Weak, so the real destructor takes over as soon as it is linked in;
-// no material is ever created here. Remove once materials are part of the library.
-__attribute__((weak)) KR::Material::~Material() {}
-
 namespace {
 
 namespace fs = std::filesystem;

@@ -11,7 +11,6 @@
 #include "kr/error.h"
 #include "kr/material.h"
 #include "kr/material_record.h"
-#include "kr/shader_stand_in.h"
 #include "kr/test_files.h"
 #include "support/gl_test_context.h"
 
