@@ -60,3 +60,13 @@ void ReloadShaders() {
 }
 
 }  // namespace graphics
+
+namespace graphics {
+
+void ReleaseShaders() {
+    shaders_ok = 0;
+    water_program = terrain_program = sky_program = nullptr;
+    KR::environment.clear_shaders();
+}
+
+}  // namespace graphics

@@ -26,4 +26,7 @@ void SetPostProcessRebuild(std::function<void()> rebuild);
 // Failures are written to the console and leave shaders_ok at 0; nothing is raised for them.
 void ReloadShaders();
 
+// Destroys the three programs at shutdown.
+void ReleaseShaders();
+
 }  // namespace graphics

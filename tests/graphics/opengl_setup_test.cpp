@@ -1,0 +1,284 @@
+// The OpenGL set-up end to end on the test context: the report, the requirement checks with
+// capabilities taken away, the named textures and materials, the frame buffers, the view and
+// the release.
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "graphics/capability_report.h"
+#include "graphics/gl_requirements.h"
+#include "graphics/graphics_state.h"
+#include "graphics/opengl_setup.h"
+#include "graphics/scene_textures.h"
+#include "kr/environment.h"
+#include "kr/error.h"
+#include "support/console_capture.h"
+#include "support/gl_test_context.h"
+#include "terrain/app_settings.h"
+
+namespace {
+
+using graphics::gl_capabilities;
+using graphics::gl_state;
+
+// Everything the driver under test offers, as set-up would read it.
+gl_capabilities FullCapabilities() {
+    gl_capabilities caps;
+    caps.multitexture = caps.separate_specular = caps.fog_coord = caps.cube_map = true;
+    caps.texture_3d = caps.shadow = caps.shader_objects = caps.framebuffer_object = true;
+    caps.texture_rectangle = true;
+    caps.texture_units = 8;
+    caps.max_texture_size = 2048;
+    return caps;
+}
+
+std::string RequirementError(const gl_capabilities& caps) {
+    try {
+        graphics::CheckOpenGLRequirements(caps);
+    } catch (const KR::Error& e) {
+        return e.Message();
+    }
+    return "";
+}
+
+TEST(GLRequirements, EachMissingExtensionIsNamedInTheOrderTheyAreTested) {
+    QorTest::ConsoleCapture log;
+    EXPECT_EQ(RequirementError(FullCapabilities()), "");
+    const struct {
+        bool gl_capabilities::*flag;
+        const char* message;
+    } required[] = {
+        {&gl_capabilities::multitexture, "SetUpOpenGL: GL_ARB_multitexture not supported!"},
+        {&gl_capabilities::separate_specular,
+         "SetUpOpenGL: GL_EXT_separate_specular not supported."},
+        {&gl_capabilities::fog_coord, "SetUpOpenGL: GL_EXT_fog_coord not supported."},
+        {&gl_capabilities::cube_map, "SetUpOpenGL: GL_ARB_texture_cube_map not supported."},
+        {&gl_capabilities::texture_3d, "SetUpOpenGL: GL_EXT_texture3D not supported."},
+        {&gl_capabilities::shadow, "SetUpOpenGL: GL_ARB_shadow not supported."},
+    };
+    for (const auto& r : required) {
+        gl_capabilities caps = FullCapabilities();
+        caps.*r.flag = false;
+        EXPECT_EQ(RequirementError(caps), r.message);
+    }
+    // The first missing one is reported when several are.
+    gl_capabilities caps = FullCapabilities();
+    caps.shadow = caps.fog_coord = false;
+    EXPECT_EQ(RequirementError(caps), "SetUpOpenGL: GL_EXT_fog_coord not supported.");
+}
+
+TEST(GLRequirements, FourTextureUnitsRunRestrictedAndThreeAreRefused) {
+    QorTest::ConsoleCapture log;
+    gl_capabilities caps = FullCapabilities();
+    caps.texture_units = 4;
+    EXPECT_EQ(RequirementError(caps), "");
+    EXPECT_EQ(log.str(),
+              "Not enough texture units! For best visual quality 8 units are required but only 4 "
+              "were detected. Running in restricted mode.\n");
+    caps.texture_units = 3;
+    EXPECT_EQ(RequirementError(caps),
+              "SetUpOpenGL: GL_ARB_multitexture:  Not enough multitextures supported. For "
+              "minimal configuration are needed 4, only 3 detected.");
+}
+
+TEST(CapabilityReport, ExtensionsStandOneOnALine) {
+    QorTest::ConsoleCapture log;
+    graphics::PrintGLExtStr("GL_A GL_B GL_C ");
+    EXPECT_EQ(log.str(), "GL_A\nGL_B\nGL_C\n");
+}
+
+// Runs the whole set-up with small generated textures so the test stays quick.
+class OpenGLSetup : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QorTest::RequireGLContext();
+        saved_textures = textures;
+        saved_display = display;
+        textures.skybox_size = 32;
+        textures.water_size = 16;
+        textures.water_frames = 4;
+    }
+    void TearDown() override {
+        graphics::ReleaseOpenGL();
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        textures = saved_textures;
+        display = saved_display;
+    }
+
+    std::string SetUpLogged(const graphics::setup_options& options = {}) {
+        QorTest::ConsoleCapture log;
+        graphics::SetUpOpenGL(options);
+        return log.str();
+    }
+
+    texture_settings saved_textures;
+    display_settings saved_display;
+};
+
+KR::Texture* Find(const char* name) {
+    for (KR::Texture* t = KR::environment.textures.First(); t; t = KR::environment.textures.Next())
+        if (std::strcmp(t->name, name) == 0) return t;
+    return nullptr;
+}
+
+TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
+    const std::string log = SetUpLogged();
+    // The report's sections in order.
+    size_t at = 0;
+    for (const char* section :
+         {"OpenGL info\n-----------\nVersion:    ", "\nRenderer:   ", "Max Viewport: ",
+          "Max Attrib Stack:        ", "Smooth Line Width Range:      ",
+          "\nOpenGL extensions\n-----------------\n", "\nGLX extensions\n----------------\n",
+          "Shaders\n-------\n",
+          "\nPostprocessing\n--------------\n  Supported. (framebuffer "
+          "object and texture rectangle supported)\n\n",
+          "Textures\n--------\n", "Contours: 512 px ", "\n Generated in ",
+          "Terrain main: 512x512 px ", "Water surface: 4 frames of 16x16 px ",
+          "Skybox clouds: 6 sides of 32x32 px ", "Skybox space:  6 sides of 32x32 px ",
+          "\nFramebuffer\n-----------\nUsing Framebuffer Object to render shadow map.\n",
+          "\nInit complete in ", " sec, starting loop....\n"}) {
+        const size_t found = log.find(section, at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: " << section;
+        at = found + std::strlen(section);
+    }
+
+    struct Expected {
+        const char* name;
+        uint32_t target;
+        int width, height;
+    } expected[] = {{"Tree01", GL_TEXTURE_2D, 128, 256},
+                    {"Dist", GL_TEXTURE_2D, 256, 256},
+                    {"Dither", GL_TEXTURE_2D, 4, 4},
+                    {"Height01", GL_TEXTURE_1D, 512, 1},
+                    {"TerrainMain", GL_TEXTURE_2D, 512, 512},
+                    {"WaterWaveNormals", GL_TEXTURE_3D, 16, 16},
+                    {"SkyBoxClouds", GL_TEXTURE_CUBE_MAP, 32, 32},
+                    {"SkyBoxSpace", GL_TEXTURE_CUBE_MAP, 32, 32}};
+    for (const Expected& e : expected) {
+        KR::Texture* t = Find(e.name);
+        ASSERT_NE(t, nullptr) << e.name;
+        EXPECT_EQ(t->target, e.target) << e.name;
+        EXPECT_EQ(t->width, e.width) << e.name;
+        EXPECT_EQ(t->height, e.height) << e.name;
+        EXPECT_TRUE(glIsTexture(t->texture_name)) << e.name;
+    }
+    EXPECT_EQ(gl_state.tex_tree, Find("Tree01"));
+    EXPECT_EQ(gl_state.tex_sky_space, Find("SkyBoxSpace"));
+    // The tree stands on a transparent background.
+    EXPECT_EQ(gl_state.tex_tree->data[3], 0);
+
+    // Dither texels hold the Bayer matrix times 16 in all four channels.
+    const uint8_t* dither = gl_state.tex_dither->data.get();
+    EXPECT_EQ(dither[4 * 1], 192);
+    EXPECT_EQ(dither[4 * 4 + 3], 128);
+    EXPECT_EQ(dither[4 * 15 + 2], 80);
+
+    ASSERT_NE(gl_state.mat_terrain, nullptr);
+    EXPECT_STREQ(gl_state.mat_terrain->name, "Terrain");
+    EXPECT_FLOAT_EQ(gl_state.mat_terrain->GetShininess(), 128.0f);
+    EXPECT_EQ(gl_state.mat_water->face, uint32_t(GL_FRONT_AND_BACK));
+    EXPECT_FLOAT_EQ(gl_state.mat_water->GetColor(KR::kMatSpecular)[0], 1.0f);
+    EXPECT_FLOAT_EQ(gl_state.mat_terrain->GetColor(KR::kMatAmbient)[0], 0.3f);
+
+    ASSERT_NE(gl_state.shadow_framebuffer, 0u);
+    GLint shadow_width = 0;
+    glBindTexture(GL_TEXTURE_2D, gl_state.shadow_texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &shadow_width);
+    EXPECT_EQ(shadow_width, display.tex_shadow_size);
+    EXPECT_GT(display.tex_shadow_size, 512);
+    EXPECT_EQ(gl_state.postproc_supported, 1);
+}
+
+TEST_F(OpenGLSetup, WithoutFramebufferObjectsTheShadowMapIsCopied) {
+    const std::string log =
+        SetUpLogged({[](gl_capabilities& caps) { caps.framebuffer_object = false; }});
+    EXPECT_NE(log.find("  Not supported! (framebuffer object = NOT, texture rectangle = OK)\n\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("GL_EXT_framebuffer_object not supported. Using glCopyTexSubImage2D() to "
+                       "render shadow map, requires window at least 512x512 to render "
+                       "corectly.\n"),
+              std::string::npos);
+    EXPECT_EQ(log.find("Using Framebuffer Object"), std::string::npos);
+    EXPECT_EQ(gl_state.shadow_framebuffer, 0u);
+    EXPECT_EQ(gl_state.postproc_supported, 0);
+    EXPECT_EQ(display.tex_shadow_size, 512);
+}
+
+TEST_F(OpenGLSetup, ConfiguredShadowSizeIsKeptWithinTheLargestTexture) {
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    display.tex_shadow_size = largest * 2;
+    SetUpLogged({[](gl_capabilities& caps) { caps.max_texture_size = 1024; }});
+    EXPECT_EQ(display.tex_shadow_size, 1024);
+}
+
+TEST_F(OpenGLSetup, AMissingRequirementEndsSetUpBeforeAnyTextureIsMade) {
+    try {
+        SetUpLogged({[](gl_capabilities& caps) { caps.cube_map = false; }});
+        FAIL() << "set-up went on without cube maps";
+    } catch (const KR::Error& e) {
+        EXPECT_EQ(e.Message(), "SetUpOpenGL: GL_ARB_texture_cube_map not supported.");
+    }
+    EXPECT_EQ(KR::environment.textures.First(), nullptr);
+}
+
+TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
+    SetUpLogged();
+    graphics::UpdateView({800, 600, true, 200});
+    EXPECT_EQ(gl_state.view_offset, 200);
+    EXPECT_EQ(gl_state.view_width, 600);
+    EXPECT_FLOAT_EQ(gl_state.view_aspect, 1.0f);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 200);
+    EXPECT_EQ(viewport[2], 600);
+    GLint target_width = 0;
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
+    EXPECT_EQ(target_width, 600);
+    EXPECT_EQ(gl_state.postproc_supported, 1);
+
+    // Hiding the toolbox widens the view to the whole area and the target with it.
+    graphics::UpdateView({800, 600, false, 200});
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[2], 800);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
+    EXPECT_EQ(target_width, 800);
+    EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
+
+    // A toolbox wider than the window leaves no view: nothing is re-created.
+    const uint32_t target = gl_state.color_texture;
+    graphics::UpdateView({150, 600, true, 200});
+    EXPECT_EQ(gl_state.view_width, 0);
+    EXPECT_EQ(gl_state.color_texture, target);
+    EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    // A minimised window keeps the last aspect instead of an infinite one.
+    graphics::UpdateView({800, 0, false, 200});
+    EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
+}
+
+TEST_F(OpenGLSetup, ANewSkyBoxReplacesTheOldOneInThePlaceOfTheLibrary) {
+    SetUpLogged();
+    const int count = KR::environment.textures.Count();
+    KR::Texture* clouds = gl_state.tex_sky_clouds;
+    {
+        QorTest::ConsoleCapture log;
+        graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
+        EXPECT_NE(log.str().find("Skybox clouds: 6 sides of 16x16 px "), std::string::npos);
+    }
+    EXPECT_EQ(KR::environment.textures.Count(), count);
+    EXPECT_EQ(gl_state.tex_sky_clouds, clouds);
+    EXPECT_EQ(clouds->width, 16);
+    // A size that is no power of two is brought to one the driver takes.
+    graphics::CreateSkyBoxTextures(100, -1, -1, -1);
+    EXPECT_EQ(clouds->width, 64);
+}
+
+}  // namespace
