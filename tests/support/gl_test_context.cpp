@@ -7,6 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "kr/error.h"
 #include "kr/glew_init.h"
@@ -21,6 +25,12 @@ struct GLTestContext {
         static char* argv[] = {name, nullptr};
         // GLEW needs a GLX context, so the tests run on the X server (Xvfb without a screen).
         if (!QGuiApplication::instance()) {
+            // Qt wants a private runtime folder and complains on every start without one.
+            if (qgetenv("XDG_RUNTIME_DIR").isEmpty()) {
+                const std::string runtime = "/tmp/qor-runtime-" + std::to_string(::getuid());
+                ::mkdir(runtime.c_str(), 0700);
+                qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+            }
             qputenv("QT_QPA_PLATFORM", "xcb");
             qputenv("QT_XCB_GL_INTEGRATION", "xcb_glx");
             app = std::make_unique<QGuiApplication>(argc, argv);
