@@ -1,16 +1,10 @@
 #include "support/gl_test_context.h"
 
-#include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QSurfaceFormat>
+#include <GL/glx.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "kr/error.h"
 #include "kr/glew_init.h"
@@ -18,38 +12,47 @@
 namespace QorTest {
 namespace {
 
+// A GLX context on a small pixel buffer of the X server (Xvfb when there is no screen). GLEW
+// needs GLX, and talking to GLX directly keeps the tests free of any toolkit start-up.
 struct GLTestContext {
     GLTestContext() {
-        static int argc = 1;
-        static char name[] = "qor-gl-test";
-        static char* argv[] = {name, nullptr};
-        // GLEW needs a GLX context, so the tests run on the X server (Xvfb without a screen).
-        if (!QGuiApplication::instance()) {
-            // Qt wants a private runtime folder and complains on every start without one.
-            if (qgetenv("XDG_RUNTIME_DIR").isEmpty()) {
-                const std::string runtime = "/tmp/qor-runtime-" + std::to_string(::getuid());
-                ::mkdir(runtime.c_str(), 0700);
-                qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-            }
-            qputenv("QT_QPA_PLATFORM", "xcb");
-            qputenv("QT_XCB_GL_INTEGRATION", "xcb_glx");
-            app = std::make_unique<QGuiApplication>(argc, argv);
+        // A freshly started server may not take connections at once.
+        for (int attempt = 0; attempt < 50 && !display; ++attempt) {
+            display = XOpenDisplay(nullptr);
+            if (!display) ::usleep(100 * 1000);
         }
-        QSurfaceFormat format;
-        format.setRenderableType(QSurfaceFormat::OpenGL);
-        format.setProfile(QSurfaceFormat::CompatibilityProfile);
-        format.setDepthBufferSize(24);
-        format.setStencilBufferSize(8);
-        format.setRedBufferSize(8);
-        format.setGreenBufferSize(8);
-        format.setBlueBufferSize(8);
-        format.setAlphaBufferSize(8);
-        surface = std::make_unique<QOffscreenSurface>();
-        surface->setFormat(format);
-        surface->create();
-        context = std::make_unique<QOpenGLContext>();
-        context->setFormat(format);
-        if (!context->create() || !context->makeCurrent(surface.get())) Fail("no OpenGL context");
+        if (!display) Fail("cannot open the X display (set DISPLAY or run under xvfb-run)");
+
+        const int attributes[] = {GLX_DRAWABLE_TYPE,
+                                  GLX_PBUFFER_BIT,
+                                  GLX_RENDER_TYPE,
+                                  GLX_RGBA_BIT,
+                                  GLX_RED_SIZE,
+                                  8,
+                                  GLX_GREEN_SIZE,
+                                  8,
+                                  GLX_BLUE_SIZE,
+                                  8,
+                                  GLX_ALPHA_SIZE,
+                                  8,
+                                  GLX_DEPTH_SIZE,
+                                  24,
+                                  GLX_STENCIL_SIZE,
+                                  8,
+                                  None};
+        int count = 0;
+        GLXFBConfig* configs =
+            glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
+        if (!configs || count == 0) Fail("no RGBA8 frame-buffer configuration with depth");
+        const GLXFBConfig config = configs[0];
+        XFree(configs);
+
+        const int pbuffer_size[] = {GLX_PBUFFER_WIDTH, 64, GLX_PBUFFER_HEIGHT, 64, None};
+        pbuffer = glXCreatePbuffer(display, config, pbuffer_size);
+        // The classic creation call gives the newest compatibility profile the driver has.
+        context = glXCreateNewContext(display, config, GLX_RGBA_TYPE, nullptr, True);
+        if (!pbuffer || !context) Fail("cannot create the context");
+        MakeCurrent();
         try {
             KR::GLEWInit();
         } catch (const KR::Error& error) {
@@ -57,14 +60,19 @@ struct GLTestContext {
         }
     }
 
+    void MakeCurrent() const {
+        if (!glXMakeContextCurrent(display, pbuffer, pbuffer, context))
+            Fail("cannot make the context current");
+    }
+
     [[noreturn]] static void Fail(const char* why) {
         std::fprintf(stderr, "GL tests need a display with OpenGL: %s\n", why);
         std::exit(1);
     }
 
-    std::unique_ptr<QGuiApplication> app;
-    std::unique_ptr<QOffscreenSurface> surface;
-    std::unique_ptr<QOpenGLContext> context;
+    Display* display = nullptr;
+    GLXPbuffer pbuffer = 0;
+    GLXContext context = nullptr;
 };
 
 GLTestContext* shared_context = nullptr;
@@ -74,7 +82,7 @@ GLTestContext* shared_context = nullptr;
 void RequireGLContext() {
     // Never destroyed: the driver keeps its own state until the process ends.
     if (!shared_context) shared_context = new GLTestContext;
-    shared_context->context->makeCurrent(shared_context->surface.get());
+    shared_context->MakeCurrent();
 }
 
 }  // namespace QorTest
