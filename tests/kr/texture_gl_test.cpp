@@ -200,6 +200,79 @@ TEST_F(TextureGL, TheFrameBufferIsReadBackAsA2DTexture) {
     glDeleteRenderbuffers(1, &colour);
 }
 
+// Draws into a small frame buffer with pixel coordinates and reads pixels back.
+class DrawTarget {
+  public:
+    DrawTarget() {
+        glGenFramebuffers(1, &fbo);
+        glGenRenderbuffers(1, &colour);
+        glBindRenderbuffer(GL_RENDERBUFFER, colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kSize, kSize);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+        glViewport(0, 0, kSize, kSize);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(0, kSize, 0, kSize, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    ~DrawTarget() {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &fbo);
+        glDeleteRenderbuffers(1, &colour);
+    }
+    std::vector<uint8_t> Pixel(int x, int y) const {
+        std::vector<uint8_t> rgba(4);
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        return rgba;
+    }
+    static constexpr int kSize = 32;
+
+  private:
+    GLuint fbo = 0, colour = 0;
+};
+
+TEST_F(TextureGL, DrawingHelpersPutTheTexelsWhereTheySay) {
+    DrawTarget target;
+    Texture t;
+    FillPattern(t, GL_TEXTURE_2D, 4, 2, 0);
+    auto texel = [&](int x, int y) {
+        const uint8_t* p = t.data.get() + 4 * (y * 4 + x);
+        return std::vector<uint8_t>(p, p + 4);
+    };
+
+    // The buffer as pixels, zoomed three times, from (8, 8).
+    t.draw_pixels(8.0f, 8.0f, 3.0f, 3.0f);
+    EXPECT_EQ(target.Pixel(8, 8), texel(0, 0));
+    EXPECT_EQ(target.Pixel(8 + 3 * 3 + 1, 8 + 3 + 1), texel(3, 1));
+    EXPECT_EQ(target.Pixel(8 + 12, 8), std::vector<uint8_t>(4, 0));
+
+    // One tile: tiles of 2 x 1 texels, column 1 of row 1 is texels (2, 1) and (3, 1).
+    t.tile_width = 2;
+    t.tile_height = 1;
+    glRasterPos2f(0.0f, 0.0f);
+    t.draw_tile(1, 1);
+    EXPECT_EQ(target.Pixel(0, 0), texel(2, 1));
+    EXPECT_EQ(target.Pixel(1, 0), texel(3, 1));
+    EXPECT_EQ(target.Pixel(2, 0), std::vector<uint8_t>(4, 0));
+    t.draw_tile(2, 0);  // outside the image: nothing is drawn
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // A quad with the texture stretched over it: corner texels land at the corners.
+    TextureDefaults env;
+    env.build_mipmaps = false;
+    t.build_texture(env);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    t.draw_quad(16.0f, 16.0f, 24.0f, 20.0f);
+    glDisable(GL_TEXTURE_2D);
+    EXPECT_EQ(target.Pixel(16, 16), texel(0, 0));
+    EXPECT_EQ(target.Pixel(23, 19), texel(3, 1));
+}
+
 TEST(PowerOfTwo, FittingRules) {
     using KR::FitPowerOfTwo;
     using KR::PowerOfTwoRule;
