@@ -13,7 +13,6 @@
 
 namespace {
 
-
 class EnvironmentGL : public ::testing::Test {
   protected:
     void SetUp() override { QorTest::RequireGLContext(); }
@@ -75,7 +74,7 @@ TEST_F(EnvironmentGL, LoadingThroughTheEnvironmentScalesBuildsAndTakesItsDefault
     qor_test::WriteBytes(file, qor_test::BmpBytes(bmp));
 
     KR::Texture* t = env.load_texture(GL_TEXTURE_2D, file.c_str(), "Grey",
-                                  KR::kTextureScale | KR::kTextureBuild);
+                                      KR::kTextureScale | KR::kTextureBuild);
     EXPECT_STREQ(t->name, "Grey");
     EXPECT_EQ(env.textures.First(), t);
     EXPECT_EQ(t->width, 4);
