@@ -25,13 +25,12 @@ KR::TextureDefaults BuildOptions(bool mipmaps) {
     return options;
 }
 
-// Takes over the generated pixels as the texture's buffer and builds the texture.
+}  // namespace
+
 void Upload(KR::Texture& texture, KR::ProceduralImage image, bool mipmaps) {
     texture.data = std::move(image.data);
     texture.build_texture(BuildOptions(mipmaps));
 }
-
-}  // namespace
 
 KR::Texture* NamedTexture(const char* name) {
     for (KR::Texture* t = KR::environment.textures.First(); t; t = KR::environment.textures.Next())

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "kr/procedural_textures.h"
+
 namespace KR {
 class Texture;
 }
@@ -20,6 +22,10 @@ KR::Texture* CreateWaterWaveTexture(int32_t size, int32_t frames);
 
 // Both sky boxes; a size below 1 or a negative amount takes the configured value.
 void CreateSkyBoxTextures(int32_t size, float clouds, float turbulence, float stars);
+
+// Takes over the generated pixels as the texture's buffer and builds the texture with the
+// environment's defaults, with or without mipmaps.
+void Upload(KR::Texture& texture, KR::ProceduralImage image, bool mipmaps);
 
 // The texture of that name in the environment, added when it is not there yet.
 KR::Texture* NamedTexture(const char* name);

@@ -3,8 +3,8 @@
 #include "graphics/graphics_state.h"
 #include "graphics/scene_textures.h"
 #include "graphics/texture_sizes.h"
-#include "kr/environment.h"
 #include "kr/procedural_textures.h"
+#include "kr/texture.h"
 #include "terrain/app_settings.h"
 
 namespace graphics {
@@ -18,13 +18,6 @@ KR::Texture* SkyBoxTexture(const char* name, int32_t size, uint32_t wrap) {
     return t;
 }
 
-void Upload(KR::Texture& t, KR::ProceduralImage image) {
-    t.data = std::move(image.data);
-    KR::TextureDefaults options = KR::environment.texture_defaults();
-    options.build_mipmaps = true;
-    t.build_texture(options);
-}
-
 }  // namespace
 
 void CreateSkyBoxTextures(int32_t size, float clouds, float turbulence, float stars) {
@@ -35,15 +28,18 @@ void CreateSkyBoxTextures(int32_t size, float clouds, float turbulence, float st
     size = FitSkyBoxSize(size);
 
     KR::Texture* sky = SkyBoxTexture("SkyBoxClouds", size, GL_CLAMP_TO_EDGE);
-    Upload(*sky, KR::GenerateTimed(KR::SkyBoxCloudsIntro(uint32_t(size)), [=] {
-        return KR::CreateSkyBoxClouds(uint32_t(size), clouds, turbulence, true);
-    }));
+    Upload(*sky,
+           KR::GenerateTimed(
+               KR::SkyBoxCloudsIntro(uint32_t(size)),
+               [=] { return KR::CreateSkyBoxClouds(uint32_t(size), clouds, turbulence, true); }),
+           true);
     gl_state.tex_sky_clouds = sky;
 
     KR::Texture* space = SkyBoxTexture("SkyBoxSpace", size, GL_REPEAT);
-    Upload(*space, KR::GenerateTimed(KR::SkyBoxSpaceIntro(uint32_t(size)), [=] {
-        return KR::CreateSkyBoxStars(uint32_t(size), stars, true);
-    }));
+    Upload(*space,
+           KR::GenerateTimed(KR::SkyBoxSpaceIntro(uint32_t(size)),
+                             [=] { return KR::CreateSkyBoxStars(uint32_t(size), stars, true); }),
+           true);
     gl_state.tex_sky_space = space;
 }
 
