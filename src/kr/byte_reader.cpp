@@ -1,5 +1,6 @@
 #include "kr/byte_reader.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
@@ -7,8 +8,30 @@
 
 namespace KR {
 
+ByteReader::ByteReader(std::FILE* file, size_t file_size, std::string_view file_name)
+    : bytes(nullptr), size(file_size), loaded(0), file(file), file_name(file_name) {}
+
+void ByteReader::Load(size_t end) {
+    // A little read-ahead, so that header fields taken one by one do not each cost a read.
+    constexpr size_t kReadAhead = 64 * 1024;
+    const size_t want = std::min(size, std::max(end, loaded + kReadAhead));
+    try {
+        buffer.resize(want);
+    } catch (const std::bad_alloc&) {
+        throw ErrorMem(
+            "KR::Texture::load", ": file buffer",
+            want > std::numeric_limits<uint32_t>::max() ? 0u : static_cast<uint32_t>(want));
+    }
+    const size_t got = std::fread(buffer.data() + loaded, 1, want - loaded, file);
+    bytes = buffer.data();
+    loaded += got;
+    // A read error, or a file that shrank since its size was taken.
+    if (loaded < end) Fail();
+}
+
 const uint8_t* ByteReader::Take(size_t n) {
     if (n > Remaining()) Fail();
+    if (pos + n > loaded) Load(pos + n);
     const uint8_t* at = bytes + pos;
     pos += n;
     return at;
@@ -33,30 +56,6 @@ void ByteReader::Fail() const {
 
 void ByteReader::Fail(std::string_view detail) const {
     throw ErrorFile(place, detail, file_name);
-}
-
-std::vector<uint8_t> ReadRestOfFile(std::FILE* file, std::string_view file_name) {
-    constexpr const char* kPlace = "KR::Texture::load";
-    std::clearerr(file);
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[65536];
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (got > 0) {
-            try {
-                bytes.insert(bytes.end(), chunk, chunk + got);
-            } catch (const std::bad_alloc&) {
-                const size_t wanted = bytes.size() + got;
-                throw ErrorMem(kPlace, ": file buffer",
-                               wanted > std::numeric_limits<uint32_t>::max()
-                                   ? 0u
-                                   : static_cast<uint32_t>(wanted));
-            }
-        }
-        if (got < sizeof chunk) break;
-    }
-    if (std::ferror(file)) throw ErrorFile(kPlace, ": errno!=0", file_name);
-    return bytes;
 }
 
 }  // namespace KR

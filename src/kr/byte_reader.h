@@ -1,7 +1,11 @@
 #pragma once
-// Bounds-checked little-endian reading of an image file held in memory. Every read that
-// would pass the end raises KR::ErrorFile with the reader's place and ": errno!=0", the
-// same error a short read from the file would give.
+// Bounds-checked little-endian reading of an image file. Every read that would pass the end
+// raises KR::ErrorFile with the reader's place and ": errno!=0", the same error a short read
+// from the file would give.
+//
+// The bytes are either held in memory already or come from an open regular file, which is
+// read only as far as the reader asks: a file of any length costs no more memory than the
+// part of it its header describes.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +20,9 @@ class ByteReader {
   public:
     // Reads over bytes it does not own; file_name only names the file in errors.
     ByteReader(const uint8_t* bytes, size_t size, std::string_view file_name = {})
-        : bytes(bytes), size(size), file_name(file_name) {}
+        : bytes(bytes), size(size), loaded(size), file_name(file_name) {}
+    // Reads from an open regular file of file_size bytes, from its current position on.
+    ByteReader(std::FILE* file, size_t file_size, std::string_view file_name);
 
     // The place later errors name, e.g. "KR::Texture::load_bmp".
     void SetPlace(std::string_view reader_place) { place = reader_place; }
@@ -26,7 +32,8 @@ class ByteReader {
     size_t Remaining() const { return size - pos; }
     const std::string& FileName() const { return file_name; }
 
-    // Answers the next n bytes and moves past them.
+    // Answers the next n bytes and moves past them. The pointer stays valid until the next
+    // Take: a file-backed reader may move its buffer when it reads further.
     const uint8_t* Take(size_t n);
     void Seek(size_t position);
     uint8_t U8() { return *Take(1); }
@@ -40,15 +47,19 @@ class ByteReader {
     [[noreturn]] void Fail(std::string_view detail) const;
 
   private:
+    // Reads the file on until the first `end` bytes are in memory.
+    void Load(size_t end);
+
     const uint8_t* bytes;
     size_t size;
+    size_t loaded;  // bytes from the start that are in memory
     size_t pos = 0;
+    std::FILE* file = nullptr;
+    std::vector<uint8_t> buffer;  // a file-backed reader's bytes
     std::string file_name;
     std::string place = "KR::Texture::load";
 };
 
-// Reads from the file's current position to its end. A read error raises KR::ErrorFile
-// "KR::Texture::load" ": errno!=0"; a buffer that cannot be had raises KR::ErrorMem.
 // Little-endian fields of a header already taken from the reader.
 inline uint16_t Le16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | p[1] << 8);
@@ -56,7 +67,5 @@ inline uint16_t Le16(const uint8_t* p) {
 inline uint32_t Le32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
-
-std::vector<uint8_t> ReadRestOfFile(std::FILE* file, std::string_view file_name);
 
 }  // namespace KR

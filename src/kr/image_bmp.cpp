@@ -1,5 +1,6 @@
 // The BMP reader: uncompressed bitmaps of 8 (palettised), 16 (5-5-5) and 24 bits per pixel.
-// The pixel rows are the last bytes of the file, each padded to whole 32-bit words.
+// The pixel rows start at the offset the file header gives, each padded to whole 32-bit
+// words; anything after them (a colour profile, say) is not read.
 
 #include <cstdint>
 #include <cstring>
@@ -23,7 +24,7 @@ void Texture::load_bmp(ByteReader& in, const TextureDefaults& env, int side) {
     start_side(in, kPlace, side);
 
     const size_t start = in.Position();
-    in.Take(kFileHeaderSize);
+    const uint32_t pixel_offset = Le32(in.Take(kFileHeaderSize) + 10);
     const uint8_t* info = in.Take(kInfoHeaderSize);
     const uint32_t info_size = Le32(info);
     const auto w = static_cast<int32_t>(Le32(info + 4));
@@ -55,7 +56,15 @@ void Texture::load_bmp(ByteReader& in, const TextureDefaults& env, int side) {
     const uint64_t stride = (uint64_t(w) * bits + 31) / 32 * 4;
     const uint64_t image_bytes = stride * uint64_t(h);
     if (image_bytes > in.Remaining()) in.Fail();
-    in.Seek(in.Size() - image_bytes);
+    // The rows start where the file header says. Writers that leave that offset short of the
+    // headers and palette (0, say) put the rows at the end of the file, where they are taken.
+    const uint64_t rows_at = start + uint64_t(pixel_offset);
+    if (rows_at < in.Position())
+        in.Seek(in.Size() - image_bytes);
+    else if (rows_at <= in.Size() && image_bytes <= in.Size() - rows_at)
+        in.Seek(rows_at);
+    else
+        in.Fail();
     const uint8_t* pixels = in.Take(image_bytes);
     uint8_t* out = begin_side(in, kPlace, side, w, h);
 

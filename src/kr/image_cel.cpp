@@ -21,17 +21,17 @@ void Texture::load_cel(ByteReader& in, const TextureDefaults& env, int side) {
     if (header[11] != 0) in.Fail(": Unknown compression.");
     // The whole 32-bit length counts, so images of more than 65535 pixels load as well.
     const uint32_t length = Le32(header + 12);
+    // Palette values are 0..63; larger ones would wrap round, so they saturate instead. Taken
+    // before the pixels, whose reading may move the header's bytes.
+    uint8_t palette[256 * 3];
+    for (int i = 0; i < 256 * 3; ++i)
+        palette[i] = static_cast<uint8_t>(
+            std::min(255, static_cast<int>(header[kPaletteAt + i] / 64.0 * 255.0)));
     if (length > in.Remaining()) in.Fail();
     if (w == 0 || h == 0) in.Fail(": Bad image size.");
     if (uint64_t(w) * uint64_t(h) > length) in.Fail();
     const uint8_t* pixels = in.Take(length);
     uint8_t* out = begin_side(in, kPlace, side, w, h);
-
-    // Palette values are 0..63; larger ones would wrap round, so they saturate instead.
-    uint8_t palette[256 * 3];
-    for (int i = 0; i < 256 * 3; ++i)
-        palette[i] = static_cast<uint8_t>(
-            std::min(255, static_cast<int>(header[kPaletteAt + i] / 64.0 * 255.0)));
 
     for (int32_t row = h - 1; row >= 0; --row) {
         const uint8_t* src = pixels + size_t(row) * size_t(w);

@@ -1,8 +1,6 @@
 // The environment's material files: the material library ("ML01") with every material of the
 // library, and a single bare material record.
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +10,7 @@
 #include "kr/environment.h"
 #include "kr/error.h"
 #include "kr/material_record.h"
+#include "kr/regular_file.h"
 
 namespace KR {
 namespace {
@@ -24,20 +23,10 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-bool IsRegularFile(const char* file) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(file, error);
-}
-
-// Opens a regular file for reading and answers its size; nullptr for anything else, so that
-// a folder, a device or a pipe is never read (nor waited on).
 FileHandle OpenForReading(const char* file, uint64_t& size) {
-    if (!file || !IsRegularFile(file)) return nullptr;
-    FileHandle handle(std::fopen(file, "rb"));
-    struct stat info;
-    if (!handle || fstat(fileno(handle.get()), &info) != 0 || !S_ISREG(info.st_mode))
-        return nullptr;
-    size = uint64_t(info.st_size);
+    size_t bytes = 0;
+    FileHandle handle(OpenRegularFile(file, bytes));
+    size = bytes;
     return handle;
 }
 

@@ -4,10 +4,10 @@
 #include <limits>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "kr/cube_name.h"
 #include "kr/error.h"
+#include "kr/regular_file.h"
 
 namespace KR {
 namespace {
@@ -70,10 +70,10 @@ void Texture::load(uint32_t new_target, const char* file_name, const TextureDefa
         // Only a cube map's name is a pattern; any other name is taken as it is.
         const std::string name =
             target == kGlTextureCubeMap ? FormatCubeSideName(pattern, side) : pattern;
-        FilePtr file(std::fopen(name.c_str(), "rb"));
+        size_t size = 0;
+        FilePtr file(OpenRegularFile(name.c_str(), size));
         if (!file) throw ErrorFile("KR::Texture::load", ": Can't open file (cube).", name);
-        const std::vector<uint8_t> bytes = ReadRestOfFile(file.get(), name);
-        ByteReader in(bytes.data(), bytes.size(), name);
+        ByteReader in(file.get(), size, name);
         load_image(in, env, side);
     }
 }

@@ -15,7 +15,8 @@ namespace {
 
 class FileHandle {
   public:
-    explicit FileHandle(const char* name) : fd_(::open(name, O_RDONLY | O_CLOEXEC)) {}
+    // Not blocking, so that a pipe without a writer is refused at once rather than waited on.
+    explicit FileHandle(const char* name) : fd_(::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
     ~FileHandle() {
         if (fd_ >= 0) ::close(fd_);
     }

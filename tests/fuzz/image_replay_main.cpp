@@ -27,6 +27,7 @@ std::vector<std::string> Corpus() {
     uint32_t state = 1;
     for (const std::string& sample : qor_test::ValidSamples()) {
         corpus.push_back(sample);
+        corpus.push_back(sample + "JUNK");  // bytes after the image, as a colour profile
         for (size_t n = 0; n < sample.size(); n += 1 + sample.size() / 16)
             corpus.push_back(sample.substr(0, n));
         // Header fields set to extremes, then random byte changes in the first 64 bytes.

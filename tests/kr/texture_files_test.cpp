@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -305,6 +307,57 @@ TEST(TextureFiles, HostileAndTruncatedFilesRaiseFileErrors) {
             EXPECT_THROW(t.load_image(in, kEnv, 0), KR::ErrorFile) << n;
         }
     }
+}
+
+TEST(TextureFiles, BmpRowsStartAtTheHeadersOffsetAndOnlyRegularFilesAreRead) {
+    // A 1 x 1 red bitmap with four bytes after its row.
+    std::string red;
+    const char* hex =
+        "424d3e0000000000000036000000280000000100000001000000010018000000000004000000130b0000130b"
+        "000000000000000000000000ff004a554e4b";
+    for (const char* p = hex; *p; p += 2)
+        red += static_cast<char>(std::stoi(std::string(p, 2), nullptr, 16));
+    const std::string red_file = WriteSample("red.bmp", red);
+    KR::Texture t;
+    t.load(KR::kGlTexture2D, red_file.c_str(), kEnv);
+    EXPECT_EQ(Texels(t), (std::vector<uint8_t>{255, 0, 0, 255}));
+
+    // Anything after the rows (a colour profile, say) leaves the picture as it was.
+    const std::string plain = qor_test::ValidSamples().back();
+    t.load(KR::kGlTexture2D, WriteSample("plain.bmp", plain).c_str(), kEnv);
+    const std::vector<uint8_t> expected = Texels(t);
+    t.load(KR::kGlTexture2D, WriteSample("profile.bmp", plain + std::string(300, 'P')).c_str(),
+           kEnv);
+    EXPECT_EQ(Texels(t), expected);
+    // An offset short of the headers means the rows end the file, as old writers had it.
+    std::string no_offset = plain;
+    no_offset.replace(10, 4, std::string(4, '\0'));
+    t.load(KR::kGlTexture2D, WriteSample("zero.bmp", no_offset).c_str(), kEnv);
+    EXPECT_EQ(Texels(t), expected);
+    // Rows that would not fit after the offset are refused.
+    std::string far = plain;
+    far[10] = static_cast<char>(far[10] + 1);
+    EXPECT_EQ(LoadError(far), "KR::Texture::load_bmp: errno!=0");
+    far.replace(10, 4, "\xFF\xFF\xFF\xFF");
+    EXPECT_EQ(LoadError(far), "KR::Texture::load_bmp: errno!=0");
+
+    // A file is read only as far as its header reaches, however long it is.
+    const std::string tail = WriteSample("tail.tex", TexBytes(1, 1, {1, 2, 3, 4}));
+    std::filesystem::resize_file(tail, size_t(1) << 30);  // sparse: costs no disk
+    std::FILE* file = std::fopen(tail.c_str(), "rb");
+    KR::ByteReader in(file, size_t(1) << 30, tail);
+    t.load_image(in, kEnv, 0);
+    EXPECT_LT(std::ftell(file), 1 << 20);
+    std::fclose(file);
+
+    // Only regular files: a device or a pipe without a writer is refused at once.
+    const std::string fifo = qor_test::ScratchFile("pipe.bmp");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& name :
+         {std::string("/dev/zero"), fifo, qor_test::ScratchDir().string()})
+        EXPECT_EQ(ErrorOf([&] { t.load(KR::kGlTexture2D, name.c_str(), kEnv); }),
+                  "KR::Texture::load: Can't open file (cube).")
+            << name;
 }
 
 TEST(TextureFiles, CubeMapSidesFollowTheNamePattern) {
