@@ -1,140 +1,12 @@
 // qor-sim: the simulation without a window, for scripts, experiments and benchmarks.
 
-#include <algorithm>
 #include <cstdio>
-#include <iostream>
-#include <thread>
-#include <vector>
+#include <exception>
+#include <string>
 
-#include "kr/bmp_writer.h"
-#include "kr/console.h"
 #include "kr/error.h"
-#include "kr/random.h"
-#include "kr/utils.h"
 #include "sim_options.h"
-#include "terrain/app_settings.h"
-#include "terrain/config_file.h"
-#include "terrain/scene_file.h"
-#include "terrain/terrain.h"
-
-namespace {
-
-void Report(const terrain& t, double seconds, int steps) {
-    double volume = 0;
-    float ground_low = 1e30f, ground_high = -1e30f, surface_low = 1e30f, surface_high = -1e30f;
-    int columns = 0, rows = 0;
-    for (unsigned k = 0; k < t.cluster_count; ++k) {
-        const vertex_2d_field& f = *t.clusters[k].read_field;
-        columns = f.Width() - 2;
-        rows = f.Height() - 2;
-        for (int y = 1; y <= rows; ++y)
-            for (int x = 1; x <= columns; ++x) {
-                const float ground = f.GetTerrain(x, y), water = f.GetWater(x, y);
-                volume += water;
-                ground_low = std::min(ground_low, ground);
-                ground_high = std::max(ground_high, ground);
-                if (water > 0) {
-                    surface_low = std::min(surface_low, ground + water);
-                    surface_high = std::max(surface_high, ground + water);
-                }
-            }
-    }
-    std::printf("Grid:            %d x %d vertices\n", columns, rows);
-    std::printf("Water volume:    %.3f\n", volume);
-    std::printf("Ground:          %.3f ... %.3f\n", ground_low, ground_high);
-    if (surface_low <= surface_high)
-        std::printf("Water surface:   %.3f ... %.3f\n", surface_low, surface_high);
-    else
-        std::printf("Water surface:   no water\n");
-    if (steps > 0 && seconds > 0)
-        std::printf("Steps:           %d in %.2f s, %.1f steps per second\n", steps, seconds,
-                    steps / seconds);
-}
-
-// Writes one value per vertex of the first cluster as grey levels from its lowest to its
-// highest value.
-template <class Value>
-void WriteGreyImage(const terrain& t, const std::string& file, Value value, const char* what) {
-    const vertex_2d_field& f = *t.clusters[0].read_field;
-    const int w = f.Width() - 2, h = f.Height() - 2;
-    float low = 1e30f, high = -1e30f;
-    for (int y = 1; y <= h; ++y)
-        for (int x = 1; x <= w; ++x) {
-            low = std::min(low, value(f, x, y));
-            high = std::max(high, value(f, x, y));
-        }
-    std::vector<uint8_t> grey(size_t(w) * h);
-    for (int y = 1; y <= h; ++y)
-        for (int x = 1; x <= w; ++x) {
-            const float v = high > low ? (value(f, x, y) - low) / (high - low) : 0.0f;
-            grey[size_t(y - 1) * w + (x - 1)] = uint8_t(v * 255.0f + 0.5f);
-        }
-    KR::SaveGrey2BMP(file.c_str(), w, h, grey.data());
-    std::printf("%-17s%s\n", what, file.c_str());
-}
-
-int Run(sim_options& options) {
-    KR::UtilsInit();
-    KR::console.SetStream(&std::cerr);
-    terrain t;
-    if (!options.config.empty()) {
-        LoadConfig(options.config.c_str(),
-                   {sim_settings, display, program, textures, t.generation});
-    }
-    if (options.threads == 0)
-        options.threads = std::max(1, int(std::thread::hardware_concurrency()));
-    t.SetStepThreads(options.threads);
-
-    if (!options.load.empty()) {
-        try {
-            LoadScene(options.load.c_str(), t, sim_settings, display);
-        } catch (const KR::Error& e) {
-            throw KR::ErrorFile("", e.Message(), options.load);  // say which file
-        }
-        std::printf("Scene:           %s\n", options.load.c_str());
-    } else {
-        if (options.size) t.generation.x = t.generation.y = options.size;
-        if (options.algorithm >= 0) t.generation.algorithm = options.algorithm;
-        t.generation.CheckTerrainParameters();
-        if (options.seed < 0) options.seed = KR::GetTickCount() % 32767;
-        KR::RandomSeed(int(options.seed));
-        t.GenerateTerrain();
-        std::printf("Seed:            %lld (algorithm %d)\n", options.seed, t.generation.algorithm);
-    }
-
-    std::printf("Running %d steps on %d thread%s.\n", options.steps, options.threads,
-                options.threads == 1 ? "" : "s");
-    const double start = KR::GetTime();
-    for (int step = 1; step <= options.steps; ++step) {
-        t.Simulate();
-        t.UpdateBuffers();
-        if (step % 50 == 0 || step == options.steps) {
-            std::fprintf(stderr, "\rstep %d of %d", step, options.steps);
-            std::fflush(stderr);
-        }
-    }
-    const double seconds = KR::GetTime() - start;
-    if (options.steps > 0) std::fputs("\n", stderr);
-    Report(t, seconds, options.steps);
-
-    if (!options.save.empty()) {
-        SaveScene(options.save.c_str(), t, sim_settings, display);
-        std::printf("Saved scene:     %s\n", options.save.c_str());
-    }
-    if (!options.heights_image.empty())
-        WriteGreyImage(
-            t, options.heights_image,
-            [](const vertex_2d_field& f, int x, int y) { return f.GetTerrain(x, y); },
-            "Heights image:");
-    if (!options.depth_image.empty())
-        WriteGreyImage(
-            t, options.depth_image,
-            [](const vertex_2d_field& f, int x, int y) { return f.GetWater(x, y); },
-            "Depth image:");
-    return 0;
-}
-
-}  // namespace
+#include "sim_run.h"
 
 int main(int argc, char** argv) {
     sim_options options;
@@ -148,7 +20,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        return Run(options);
+        return RunSim(options);
     } catch (const KR::Error& e) {
         std::fprintf(stderr, "qor-sim: %s\n", e.FullText().c_str());
     } catch (const std::exception& e) {

@@ -10,7 +10,9 @@ const char* const kSimUsage =
     "  --config FILE       read the program's configuration file first\n"
     "  --load FILE         start from a scene file instead of generating a landscape\n"
     "  --size N            vertices per side of the generated landscape, 10 ... 1024\n"
-    "  --algorithm N       0 random points, 1 faulting, 2 Perlin noise (the default)\n"
+    "  --algorithm N       0 random points, 1 faulting, 2 Perlin noise (the default),\n"
+    "                      3 import bitmap (needs --import)\n"
+    "  --import FILE       the image (BMP, TEX or CEL) whose brightness becomes the heights\n"
     "  --seed N            seed of the landscape, 0 ... 2147483647 (default: from the clock)\n"
     "  --steps N           simulation steps to run, 0 ... 1000000 (default 500)\n"
     "  --threads N         threads for each step, 1 ... 64 (default: one per processor)\n"
@@ -56,7 +58,7 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
         if (name == "--size")
             ok = number(10, 1024, options.size);
         else if (name == "--algorithm")
-            ok = number(0, 2, options.algorithm);
+            ok = number(0, 3, options.algorithm);
         else if (name == "--seed")
             ok = number(0LL, 2147483647LL, options.seed);
         else if (name == "--steps")
@@ -67,6 +69,8 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
             ok = file(options.config);
         else if (name == "--load")
             ok = file(options.load);
+        else if (name == "--import")
+            ok = file(options.import);
         else if (name == "--save")
             ok = file(options.save);
         else if (name == "--heights-bmp")
@@ -79,6 +83,11 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
         }
         if (!ok) return false;
         ++i;
+    }
+    if (!options.import.empty() &&
+        (!options.load.empty() || (options.algorithm >= 0 && options.algorithm != 3))) {
+        error = "--import goes with --algorithm 3 (import bitmap) only, not with --load";
+        return false;
     }
     return true;
 }

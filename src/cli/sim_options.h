@@ -8,6 +8,7 @@ struct sim_options {
     std::string load;     // scene file to start from instead of generating
     int size = 0;         // vertices per side of a generated terrain (0: configuration)
     int algorithm = -1;   // generation algorithm (-1: configuration)
+    std::string import;   // the image Import Bitmap reads (and so chooses, unless told otherwise)
     long long seed = -1;  // landscape seed (-1: from the clock, and reported)
     int steps = 500;
     int threads = 0;            // 0: one per processor

@@ -3,6 +3,7 @@
 // program answer from a script.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct file_filter {
@@ -22,4 +23,15 @@ struct file_name_provider {
     // Returns true with the chosen name in file_name, false when the user cancels (file_name
     // is then left alone).
     virtual bool Ask(const file_request& request, std::string& file_name) = 0;
+};
+
+// Answers every question with one name chosen beforehand: the headless program's answer to
+// the import's question, for example.
+struct fixed_file_name : file_name_provider {
+    explicit fixed_file_name(std::string name) : name(std::move(name)) {}
+    bool Ask(const file_request& /*request*/, std::string& file_name) override {
+        file_name = name;
+        return true;
+    }
+    std::string name;
 };

@@ -166,6 +166,17 @@ void ReadVertex(const XmlElement& v, vertex_2d_field& f, int x, int y) {
         *flows[k] = KR::StringToFloat(s.AttributeAt(k).value);
 }
 
+// Whether a vertex holds everything ReadVertex takes: checked for the whole cluster before
+// its fields are allocated, so that a file of empty vertices costs no more than its parse.
+bool VertexComplete(const XmlElement& v) {
+    const XmlElement w = v.Child("w");
+    const XmlElement s = w.Child("s");
+    if (!v.Child("t").Attribute("z") || !w.Attribute("z") || s.AttributeCount() < 8) return false;
+    for (int k = 0; k < 8; ++k)
+        if (!s.AttributeAt(k).value) return false;
+    return true;
+}
+
 void ReadCluster(const XmlElement& element, cluster& c) {
     const int columns = IntAttribute(element, "x"), rows = IntAttribute(element, "y");
     const float end_y = FloatAttribute(element, "end_y"), end_x = FloatAttribute(element, "end_x");
@@ -178,7 +189,10 @@ void ReadCluster(const XmlElement& element, cluster& c) {
     XmlElement rows_handle = element;
     for (int j = 0; j < rows; ++j) {
         row_elements.push_back(Need(rows_handle.Child("row", j)));
-        if (row_elements.back().ChildCount() < columns) StructureError();
+        XmlElement row = row_elements.back();
+        if (row.ChildCount() < columns) StructureError();
+        for (int i = 0; i < columns; ++i)
+            if (!VertexComplete(row.Child("v", i))) StructureError();
     }
     c.SetExtent(KR::Vector2(start_x, start_y), KR::Vector2(end_x, end_y), columns, rows);
     c.fields[0].Allocate(&c, columns, rows);
@@ -239,6 +253,9 @@ void WriteScene(std::ostream& out, const terrain& t, const simulation_settings& 
 
 void SaveScene(const char* file_name, const terrain& t, const simulation_settings& s,
                const display_settings& d) {
+    // A scene without a grid could not be loaded again: refuse it rather than write it.
+    if (t.cluster_count == 0)
+        throw KR::ErrorFile("terrain::Save", ": No terrain to save!", file_name);
     // Only a regular file is replaced: never a folder or a device.
     std::error_code error;
     const auto status = std::filesystem::status(file_name, error);

@@ -13,7 +13,7 @@ void WriteScene(std::ostream& out, const terrain& t, const simulation_settings& 
                 const display_settings& d);
 
 // Saves to a file, replacing it only once the whole scene is written. Raises KR::ErrorFile
-// when the file cannot be created or written.
+// when there is no grid to save or the file cannot be created or written.
 void SaveScene(const char* file_name, const terrain& t, const simulation_settings& s,
                const display_settings& d);
 

@@ -158,6 +158,14 @@ TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
     ExpectRefused(Replace(good, "<v><t z=\"4\"/>", "<v><t/>"), "height missing");
     ExpectRefused(Replace(good, "z=\"4\"", "z=\"high\""), "not a number");
     ExpectRefused(Replace(good, " s7=\"0\"", ""), "a flow missing");
+    ExpectRefused(Replace(good, " s7=\"0\"", " s7"), "a flow without a value");
+    {
+        // Every vertex empty: refused while the rows are counted.
+        std::string empty = good;
+        for (size_t at; (at = empty.find("<v><t")) != std::string::npos;)
+            empty.replace(at, empty.find("</v>", at) + 4 - at, "<v/>");
+        ExpectRefused(empty, "empty vertices");
+    }
     ExpectRefused(Replace(good, "timescale=\"1\"", "timescale=\"x\""), "bad setting");
     ExpectRefused(Replace(good, "<sun x", "<moon x"), "no sun");
     const std::string missing = qor_test::ScratchFile("no-such-file.qor");
@@ -183,6 +191,10 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
 
 TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     scene sc;
+    // No grid yet (an import cancelled at start): nothing that could be loaded again is written.
+    const std::string empty = qor_test::ScratchFile("empty.qor");
+    EXPECT_THROW(SaveScene(empty.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
+    EXPECT_FALSE(std::filesystem::exists(empty));
     const float height = 1.0f;
     sc.t.BuildFromHeights(&height, 1, 1);
     EXPECT_THROW(SaveScene("/nonexistent-folder/a.qor", sc.t, sc.s, sc.d), KR::ErrorFile);

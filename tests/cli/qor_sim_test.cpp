@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "kr/bmp_writer.h"
+#include "kr/error.h"
+#include "kr/test_files.h"
+#include "sim_options.h"
+#include "sim_run.h"
+#include "terrain/app_settings.h"
+#include "terrain/scene_file.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, sim_options& options, std::string& error) {
+    args.insert(args.begin(), "qor-sim");
+    return ParseSimOptions(int(args.size()), const_cast<char**>(args.data()), options, error);
+}
+
+TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
+    sim_options o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--size", "512", "--seed", "2147483647", "--steps", "0", "--threads", "2",
+                       "--algorithm", "1", "--config", "c.xml", "--save", "s.qor", "--heights-bmp",
+                       "h.bmp", "--depth-bmp", "d.bmp"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.size, 512);
+    EXPECT_EQ(o.seed, 2147483647LL);
+    EXPECT_EQ(o.steps, 0);
+    EXPECT_EQ(o.threads, 2);
+    EXPECT_EQ(o.algorithm, 1);
+    EXPECT_EQ(o.config, "c.xml");
+    EXPECT_EQ(o.save, "s.qor");
+    EXPECT_EQ(o.heights_image, "h.bmp");
+    EXPECT_EQ(o.depth_image, "d.bmp");
+
+    const std::vector<std::vector<const char*>> bad = {{"--size", "5"},
+                                                       {"--size", "2000"},
+                                                       {"--size", "12x"},
+                                                       {"--steps"},
+                                                       {"--threads", "0"},
+                                                       {"--algorithm", "4"},
+                                                       {"--seed", "-1"},
+                                                       {"--save", ""},
+                                                       {"--frobnicate"},
+                                                       {"--import", "a.bmp", "--algorithm", "2"},
+                                                       {"--import", "a.bmp", "--load", "a.qor"}};
+    for (const auto& args : bad) {
+        sim_options fresh;
+        error.clear();
+        EXPECT_FALSE(Parse(args, fresh, error)) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+    sim_options help;
+    EXPECT_TRUE(Parse({"--help"}, help, error));
+    EXPECT_TRUE(help.help);
+}
+
+TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
+    // Import Bitmap chosen by the configuration (7 is clamped to 3) with no image to read.
+    for (const char* algorithm : {"3", "7"}) {
+        const std::string config = qor_test::ScratchFile("import.xml");
+        qor_test::WriteBytes(config,
+                             std::string("<ini><terrain algorithm=\"") + algorithm + "\"/></ini>");
+        sim_options o;
+        o.config = config;
+        o.steps = 0;
+        EXPECT_EQ(RunSim(o), 2) << algorithm;
+    }
+
+    // A left-to-right ramp of grey becomes ground rising to the east.
+    std::vector<uint8_t> grey(8 * 8);
+    for (size_t k = 0; k < grey.size(); ++k)
+        grey[k] = static_cast<uint8_t>(k % 8 * 30);
+    const std::string image = qor_test::ScratchFile("ramp.bmp");
+    KR::SaveGrey2BMP(image.c_str(), 8, 8, grey.data());
+    sim_options o;
+    o.import = image;
+    o.size = 16;
+    o.seed = 1;
+    o.steps = 0;
+    o.threads = 1;
+    o.save = qor_test::ScratchFile("imported.qor");
+    ASSERT_EQ(RunSim(o), 0);
+    terrain t;
+    simulation_settings s;
+    display_settings d;
+    LoadScene(o.save.c_str(), t, s, d);
+    const vertex_2d_field& f = *t.clusters[0].read_field;
+    ASSERT_EQ(f.Width() - 2, 16);
+    EXPECT_LT(f.GetTerrain(2, 8), f.GetTerrain(15, 8));
+
+    // An image that cannot be read is the file error it is.
+    o.import = qor_test::ScratchFile("missing.bmp");
+    EXPECT_THROW(RunSim(o), KR::ErrorFile);
+}
+
+}  // namespace
