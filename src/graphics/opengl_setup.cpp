@@ -79,6 +79,7 @@ void SetUpOpenGL(const setup_options& options) {
 
     console << "Shaders\n"
             << "-------\n";
+    SetPostProcessRebuild(GeneratePostProcessing);
     ReloadShaders();
     WritePostprocessingSupport(gl_caps);
     CreateTextures(gl_caps);
@@ -112,6 +113,7 @@ void UpdateView(const view_layout& layout) {
 
 void ReleaseOpenGL() {
     if (gl_caps.shader_objects) ReleaseShaders();
+    ReleasePostProcessing();
     DeleteFramebuffers();
     KR::environment.release();
     gl_state = graphics_state{};

@@ -1,0 +1,228 @@
+// The generated post-processing program on the test context: every choice compiles and links,
+// a failed build falls back to fixed functionality, and the drawn colours are the chosen ones.
+#include "graphics/postprocessing_program.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "graphics/gl_capabilities.h"
+#include "graphics/opengl_setup.h"
+#include "graphics/scene_programs.h"
+#include "kr/shader.h"
+#include "kr/test_files.h"
+#include "support/console_capture.h"
+#include "support/gl_test_context.h"
+#include "terrain/app_settings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using graphics::postproc_options;
+
+// Each test runs in a folder of its own, where the generator writes its two files.
+class PostProcProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        QorTest::RequireGLContext();
+        graphics::gl_caps = graphics::ReadGLCapabilities();
+        ASSERT_TRUE(graphics::gl_caps.shader_objects);
+        home = fs::current_path();
+        const fs::path folder = qor_test::ScratchDir() /
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::create_directories(folder);
+        fs::current_path(folder);
+        saved = graphics::postproc;
+        graphics::shaders_ok = 1;
+    }
+    void TearDown() override {
+        graphics::ReleasePostProcessing();
+        graphics::postproc = saved;
+        graphics::shaders_ok = 0;
+        if (!home.empty()) fs::current_path(home);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+
+    fs::path home;
+    graphics::postproc_settings saved;
+};
+
+bool Linked() {
+    GLint status = 0;
+    glGetObjectParameterivARB(graphics::postproc_program->program, GL_OBJECT_LINK_STATUS_ARB,
+                              &status);
+    return status != 0;
+}
+
+// Generates the combination whose six check boxes are the bits of `boxes`.
+::testing::AssertionResult Builds(int transform, int convolution, int boxes) {
+    graphics::postproc.options = {transform,         convolution,      (boxes & 1) != 0,
+                                  (boxes & 2) != 0,  (boxes & 4) != 0, (boxes & 8) != 0,
+                                  (boxes & 16) != 0, (boxes & 32) != 0};
+    graphics::shaders_ok = 1;
+    QorTest::ConsoleCapture log;
+    graphics::GeneratePostProcessing();
+    if (graphics::shaders_ok == 1 && Linked()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "transform " << transform << ", convolution "
+                                         << convolution << ", boxes " << boxes << ":\n"
+                                         << log.str();
+}
+
+TEST_F(PostProcProgram, EveryTransformAndConvolutionBuildsWithVariedCheckBoxes) {
+    ASSERT_TRUE(Builds(0, 0, 0));
+    // The frame holds on to the program: later builds happen inside it.
+    const KR::Shader* program = graphics::postproc_program;
+    // Four check-box sets per pair; 37 is odd, so the 252 builds meet all 64 sets.
+    for (int t = 0; t < graphics::kPostProcTransforms; ++t)
+        for (int c = 0; c < graphics::kPostProcConvolutions; ++c)
+            for (int r = 0; r < 4; ++r)
+                EXPECT_TRUE(
+                    Builds(t, c, ((t * graphics::kPostProcConvolutions + c) * 4 + r) * 37 % 64));
+    EXPECT_EQ(graphics::postproc_program, program);
+}
+
+// All 4032 combinations, about half a minute on llvmpipe: run with
+// --gtest_also_run_disabled_tests.
+TEST_F(PostProcProgram, DISABLED_EveryCombinationBuilds) {
+    for (int t = 0; t < graphics::kPostProcTransforms; ++t)
+        for (int c = 0; c < graphics::kPostProcConvolutions; ++c)
+            for (int boxes = 0; boxes < 64; ++boxes)
+                EXPECT_TRUE(Builds(t, c, boxes));
+}
+
+TEST_F(PostProcProgram, AFailedBuildIsLoggedAndSwitchesTheShadersOff) {
+    const std::string broken = "void main(void) { gl_FragColor = undeclared; }";
+    const std::string lines =
+        "\nProblems with post processing shaders:Could not link.\nUsing fixed functionality!\n";
+    for (const bool rebuild : {false, true}) {
+        if (rebuild) graphics::GeneratePostProcessing();
+        graphics::shaders_ok = 1;
+        QorTest::ConsoleCapture log;
+        graphics::BuildPostProcessing(graphics::PostProcVertexText(), broken);
+        const std::string text = log.str();
+        ASSERT_GE(text.size(), lines.size());
+        EXPECT_EQ(text.substr(text.size() - lines.size()), lines) << "rebuild " << rebuild;
+        EXPECT_EQ(graphics::shaders_ok, 0);
+        EXPECT_EQ(qor_test::ReadBytes("postproc.frag"), broken);
+        graphics::ReleasePostProcessing();
+    }
+}
+
+TEST_F(PostProcProgram, WithoutShaderObjectsNothingIsWrittenOrBuilt) {
+    graphics::gl_caps.shader_objects = false;
+    graphics::GeneratePostProcessing();
+    EXPECT_EQ(graphics::postproc_program, nullptr);
+    EXPECT_FALSE(fs::exists("postproc.frag"));
+    EXPECT_EQ(graphics::shaders_ok, 1);
+}
+
+TEST_F(PostProcProgram, SetUpBuildsItAndReleaseDeletesIt) {
+    const texture_settings saved_textures = textures;
+    const display_settings saved_display = display;
+    textures.skybox_size = 32;
+    textures.water_size = 16;
+    textures.water_frames = 4;
+    {
+        QorTest::ConsoleCapture log;
+        graphics::SetUpOpenGL();
+    }
+    textures = saved_textures;
+    display = saved_display;
+    ASSERT_NE(graphics::postproc_program, nullptr);
+    EXPECT_TRUE(Linked());
+    EXPECT_TRUE(fs::exists("postproc.frag"));
+    graphics::ReleaseOpenGL();
+    EXPECT_EQ(graphics::postproc_program, nullptr);
+}
+
+// Draws the program over a 32 x 8 image whose left half is (204, 51, 102) and right half
+// (51, 102, 204), with a dither texel of 128, and reads the pixel at (4, 4).
+TEST_F(PostProcProgram, DrawsTheChosenColours) {
+    constexpr int kW = 32, kH = 8;
+    std::vector<uint8_t> image(kW * kH * 4);
+    for (int i = 0; i < kW * kH; ++i) {
+        const bool left = i % kW < kW / 2;
+        const uint8_t texel[4] = {uint8_t(left ? 204 : 51), uint8_t(left ? 51 : 102),
+                                  uint8_t(left ? 102 : 204), 255};
+        std::copy(texel, texel + 4, &image[i * 4]);
+    }
+    const uint8_t dither[4] = {128, 128, 128, 255};
+    GLuint names[2];
+    glGenTextures(2, names);
+    glActiveTextureARB(GL_TEXTURE2_ARB);
+    glBindTexture(GL_TEXTURE_2D, names[1]);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, dither);
+    glActiveTextureARB(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, names[0]);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_RECTANGLE_ARB, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(GL_TEXTURE_RECTANGLE_ARB, 0, GL_RGBA8, kW, kH, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 image.data());
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glViewport(0, 0, kW, kH);
+    glDisable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    const struct {
+        const char* name;
+        graphics::postproc_settings settings;
+        int rgb[3];
+    } cases[] = {
+        {"plain", {}, {204, 51, 102}},
+        {"hue turned by 120",
+         {.options = {.hsl_shift = true}, .HSL = {120, 1, 1, 0}},
+         {102, 204, 51}},
+        {"no saturation", {.options = {.hsl_shift = true}, .HSL = {0, 0, 1, 0}}, {128, 128, 128}},
+        {"dithered dark", {.options = {.matrix_dithering = true}}, {0, 0, 0}},
+        {"inverted, then dithered light",
+         {.options = {.invert = true, .matrix_dithering = true}},
+         {255, 255, 255}},
+        {"blur step", {.options = {.convolution = 3}}, {204, 51, 102}},
+        {"sharpen", {.options = {.convolution = 4}}, {204, 51, 102}},
+        {"edge", {.options = {.convolution = 5}}, {0, 0, 0}},
+        {"sobel", {.options = {.convolution = 6}}, {0, 0, 0}},
+        {"emboss", {.options = {.convolution = 7}}, {204, 51, 102}},
+        {"test", {.options = {.convolution = 8}}, {0, 0, 0}},
+        // A lens of no strength samples the centre everywhere, here in the right half.
+        {"lens on the centre",
+         {.options = {.transform = 1}, .mid = {0.75f, 0.5f}, .param = {0.5f, 0.0f}},
+         {51, 102, 204}},
+    };
+    for (const auto& c : cases) {
+        graphics::postproc = c.settings;
+        graphics::shaders_ok = 1;
+        {
+            QorTest::ConsoleCapture log;
+            graphics::GeneratePostProcessing();
+        }
+        ASSERT_TRUE(Linked()) << c.name;
+        graphics::postproc_program->Use();
+        graphics::SetPostProcUniforms(kW, kH, 0.0f);
+        glBegin(GL_QUADS);
+        const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+        for (const auto& p : corners) {
+            glMultiTexCoord2fARB(GL_TEXTURE0_ARB, p[0] * kW, p[1] * kH);
+            glMultiTexCoord2fARB(GL_TEXTURE2_ARB, p[0], p[1]);
+            glVertex2f(p[0] * 2 - 1, p[1] * 2 - 1);
+        }
+        glEnd();
+        glUseProgramObjectARB(0);
+        uint8_t pixel[3] = {};
+        glReadPixels(4, 4, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, pixel);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(pixel[i], c.rgb[i], 2) << c.name << ", " << i;
+    }
+    glDeleteTextures(2, names);
+}
+
+}  // namespace
