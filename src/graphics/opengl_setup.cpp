@@ -15,9 +15,9 @@
 #include "graphics/texture_sizes.h"
 #include "kr/console.h"
 #include "kr/data_files.h"
-#include "kr/environment.h"
-#include "kr/gl_error.h"
-#include "kr/glew_init.h"
+#include "kr/gl/environment.h"
+#include "kr/gl/gl_check.h"
+#include "kr/gl/glew_init.h"
 #include "kr/utils.h"
 #include "terrain/app_settings.h"
 

@@ -3,7 +3,7 @@
 #include <GL/glew.h>
 
 #include "graphics/graphics_state.h"
-#include "kr/environment.h"
+#include "kr/gl/environment.h"
 
 namespace graphics {
 namespace {

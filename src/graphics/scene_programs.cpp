@@ -6,8 +6,8 @@
 #include "graphics/gl_capabilities.h"
 #include "kr/console.h"
 #include "kr/data_files.h"
-#include "kr/environment.h"
 #include "kr/error.h"
+#include "kr/gl/environment.h"
 
 namespace graphics {
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "kr/shader.h"
+#include "kr/gl/shader.h"
 
 namespace graphics {
 

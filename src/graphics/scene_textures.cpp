@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "graphics/graphics_state.h"
-#include "kr/environment.h"
 #include "kr/error.h"
+#include "kr/gl/environment.h"
 #include "kr/procedural_textures.h"
 
 namespace graphics {

@@ -1,24 +1,35 @@
 #include "kr/gl_error.h"
 
-#include <GL/gl.h>
-
 #include "kr/error.h"
 
 namespace KR {
+namespace {
+
+// The error codes of OpenGL's core header, named here so that this library needs no GL.
+enum : uint32_t {
+    kGlInvalidEnum = 0x0500,
+    kGlInvalidValue = 0x0501,
+    kGlInvalidOperation = 0x0502,
+    kGlStackOverflow = 0x0503,
+    kGlStackUnderflow = 0x0504,
+    kGlOutOfMemory = 0x0505
+};
+
+}  // namespace
 
 const char* GLErrorName(uint32_t code) {
     switch (code) {
-        case GL_INVALID_ENUM:
+        case kGlInvalidEnum:
             return "GL_INVALID_ENUM";
-        case GL_INVALID_VALUE:
+        case kGlInvalidValue:
             return "GL_INVALID_VALUE";
-        case GL_INVALID_OPERATION:
+        case kGlInvalidOperation:
             return "GL_INVALID_OPERATION";
-        case GL_STACK_OVERFLOW:
+        case kGlStackOverflow:
             return "GL_STACK_OVERFLOW";
-        case GL_STACK_UNDERFLOW:
+        case kGlStackUnderflow:
             return "GL_STACK_UNDERFLOW";
-        case GL_OUT_OF_MEMORY:
+        case kGlOutOfMemory:
             return "GL_OUT_OF_MEMORY";
         default:
             return "Unknown error!";
@@ -27,11 +38,6 @@ const char* GLErrorName(uint32_t code) {
 
 void ThrowGLError(const char* place, uint32_t code) {
     throw ErrorGL(place ? place : "", GLErrorName(code), code);
-}
-
-void CheckGLError(const char* place) {
-    const GLenum code = glGetError();
-    if (code != GL_NO_ERROR) ThrowGLError(place, code);
 }
 
 }  // namespace KR

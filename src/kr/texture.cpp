@@ -24,8 +24,15 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
+void (*Texture::object_release)(uint32_t texture_name) = nullptr;
+
+void Texture::release_texture_object() {
+    if (texture_name != 0 && object_release) object_release(texture_name);
+    texture_name = 0;
+}
+
 void Texture::reset(const TextureDefaults* defaults) {
-    delete_texture_object();
+    release_texture_object();
     data.reset();
     width = height = depth = 0;
     tile_width = tile_height = 0;

@@ -19,7 +19,7 @@ class Texture : public NamedResource {
     static constexpr int kTexFileType = 1;
 
     Texture() { reset(); }
-    ~Texture() { delete_texture_object(); }
+    ~Texture() { release_texture_object(); }
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
 
@@ -43,7 +43,7 @@ class Texture : public NamedResource {
     void save(const char* file_name, int file_type) const;
     void save_tex(std::FILE* file) const;
 
-    // --- OpenGL side (a context must be current) ---
+    // --- OpenGL side: defined in kr_gl (src/kr/gl/), needs a current context ---
 
     // Takes format, wrap and filters from the environment's defaults and sets them on the
     // texture object when it exists.
@@ -59,6 +59,7 @@ class Texture : public NamedResource {
     void get_from_buffer(int32_t x0, int32_t x1, int32_t y0, int32_t y1);
     // Deletes the OpenGL texture object, if any.
     void delete_texture_object();
+    // --- end of the OpenGL side ---
 
     // Drawing helpers: a textured quad between two corners; the buffer as pixels at the
     // current (or a given) raster position, optionally zoomed; one tile of the buffer; a text
@@ -82,7 +83,14 @@ class Texture : public NamedResource {
     int32_t tile_width = 0, tile_height = 0;
     uint32_t texture_name = 0;  // OpenGL texture object, 0 when none
 
+    // How a texture object is deleted; set by kr_gl when it makes the first one, so that
+    // this library never calls OpenGL itself (a texture that never had an object needs none).
+    static void (*object_release)(uint32_t texture_name);
+
   private:
+    // Hands a texture object, if any, to object_release.
+    void release_texture_object();
+
     // Every reader starts here: names the reader in errors, checks the side and resets the
     // texture for side 0.
     void start_side(ByteReader& in, const char* place, int side);

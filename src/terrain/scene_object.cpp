@@ -5,7 +5,7 @@
 
 #include "kr/math_constants.h"
 #include "kr/random.h"
-#include "terrain/terrain.h"
+#include "terrain/simulation_settings.h"
 
 void scene_object::Float() {
     float surface;
@@ -15,13 +15,9 @@ void scene_object::Float() {
 
 void Spring::Update() {
     Float();
-    if (!terrain || terrain->settings->stop_water) return;
-    // The field index of the nearest grid point.
-    const int i = int(position.x + 1.5f), j = int(position.y + 1.5f);
-    cluster* c = terrain->FindCluster(float(i), float(j));
-    if (!c) return;
-    const simulation_settings& s = *terrain->settings;
-    c->write_field->AddWater(i, j, 100.0f * strength * s.rain_multiplier * s.timescale);
+    if (!terrain || terrain->Settings().stop_water) return;
+    const simulation_settings& s = terrain->Settings();
+    terrain->PourWater(position.x, position.y, 100.0f * strength * s.rain_multiplier * s.timescale);
 }
 
 void Ball::Update() {
@@ -92,8 +88,8 @@ void Agent::Update() {
                                 std::sin(h * KR::kDegToRad) * speed, 0, 0);
         if (terrain) {
             const KR::Vector4 before = position;
-            position.x = std::clamp(position.x, 1.0f, std::max(1.0f, terrain->extent.x - 2.0f));
-            position.y = std::clamp(position.y, 1.0f, std::max(1.0f, terrain->extent.y - 2.0f));
+            position.x = std::clamp(position.x, 1.0f, std::max(1.0f, terrain->Extent().x - 2.0f));
+            position.y = std::clamp(position.y, 1.0f, std::max(1.0f, terrain->Extent().y - 2.0f));
             if (position.x != before.x || position.y != before.y) h += KR::RandomInt(-1, 1) * 45;
         }
     }

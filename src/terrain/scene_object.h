@@ -6,8 +6,7 @@
 #include "kr/align16.h"
 #include "kr/name_lib.h"
 #include "kr/vector.h"
-
-class terrain;
+#include "terrain/object_world.h"
 
 class scene_object : public KR::Align16 {
   public:
@@ -18,7 +17,7 @@ class scene_object : public KR::Align16 {
     scene_object* next = nullptr;
     KR::Vector4 position;
     KR::Vector4 rotation;  // degrees about x, y and z, applied in that order; z is the heading
-    class terrain* terrain = nullptr;  // none: not attached, does not follow the surface
+    object_world* terrain = nullptr;  // the owning terrain; none: does not follow the surface
     float size = 1.0f;
 
   protected:

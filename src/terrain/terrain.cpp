@@ -7,12 +7,13 @@
 #include "kr/error.h"
 #include "kr/utils.h"
 #include "terrain/directions.h"
-#include "terrain/image_file_source.h"
 
 simulation_settings sim_settings;
 
 terrain::terrain()
-    : clock(KR::GetTime), import_image(ReadImageFile), workers(std::make_unique<step_workers>(1)) {}
+    : clock(KR::GetTime),
+      import_image([](const std::string& name) { return KR::ReadImageFile(name.c_str()); }),
+      workers(std::make_unique<step_workers>(1)) {}
 
 terrain::~terrain() {
     RemoveAllObjects();
@@ -154,6 +155,13 @@ bool terrain::GetSurfaceHeight(float& z, float x, float y) {
     const float s11 = W.GetWater(i + 2, j + 2) + W.GetTerrain(i + 2, j + 2);
     z = (1 - fx) * (1 - fy) * s00 + fx * (1 - fy) * s10 + (1 - fx) * fy * s01 + fx * fy * s11;
     return true;
+}
+
+void terrain::PourWater(float x, float y, float amount) {
+    // The field index of the nearest grid point.
+    const int i = int(x + 1.5f), j = int(y + 1.5f);
+    cluster* c = FindCluster(float(i), float(j));
+    if (c) c->write_field->AddWater(i, j, amount);
 }
 
 KR::Vector4 terrain::GetFlowVelocity(float x, float y) {

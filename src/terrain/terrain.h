@@ -10,6 +10,7 @@
 #include "terrain/cluster.h"
 #include "terrain/file_name_provider.h"
 #include "terrain/image_source.h"
+#include "terrain/object_world.h"
 #include "terrain/scene_object.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/step_workers.h"
@@ -23,7 +24,7 @@ struct tick_view {
     float animation_time = 0.0f;
 };
 
-class terrain {
+class terrain : public object_world {
   public:
     terrain();
     ~terrain();
@@ -68,7 +69,10 @@ class terrain {
     void TakeTickMotion();
 
     cluster* FindCluster(float x, float y);
-    bool GetSurfaceHeight(float& z, float x, float y);
+    bool GetSurfaceHeight(float& z, float x, float y) override;
+    void PourWater(float x, float y, float amount) override;
+    const simulation_settings& Settings() const override { return *settings; }
+    KR::Vector2 Extent() const override { return extent; }
     KR::Vector4 GetFlowVelocity(float x, float y);
 
     // Scene objects (main thread, between steps; agents add food during a tick). Each Add
@@ -78,17 +82,17 @@ class terrain {
     Ball* AddBall();
     // Position and rotation default to the view target and the default rotation.
     AgentFood* AddAgentFood(const KR::Vector4* position = nullptr,
-                            const KR::Vector4* rotation = nullptr, double grow_time = 0.0);
+                            const KR::Vector4* rotation = nullptr, double grow_time = 0.0) override;
     Agent* AddAgent();
     // Unlinks and destroys an object of the list; an object not in the list is left alone.
-    void RemoveObject(scene_object* object);
+    void RemoveObject(scene_object* object) override;
     void RemoveAllObjects();
     void CancelSelection() { selected = nullptr; }
     void DeleteSelected() { RemoveObject(selected); }
     int ObjectCount() const;
 
     // The program clock the objects live by (seconds); tests may replace it.
-    double Now() const { return clock(); }
+    double Now() const override { return clock(); }
     double (*clock)();
 
     // Commands (main thread, between steps).

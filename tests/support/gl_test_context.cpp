@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "kr/error.h"
-#include "kr/glew_init.h"
+#include "kr/gl/glew_init.h"
 
 namespace QorTest {
 namespace {

@@ -15,6 +15,25 @@ double FakeClock() {
     return fake_now;
 }
 
+// A world of still water at height 10 over [0, 40) x [0, 30), for objects on their own.
+struct flat_world : object_world {
+    bool GetSurfaceHeight(float& z, float x, float y) override {
+        z = 10.0f;
+        return x >= 0 && x < 40 && y >= 0 && y < 30;
+    }
+    void PourWater(float, float, float amount) override { poured += amount; }
+    const simulation_settings& Settings() const override { return settings; }
+    double Now() const override { return fake_now; }
+    KR::Vector2 Extent() const override { return KR::Vector2(40, 30); }
+    AgentFood* AddAgentFood(const KR::Vector4*, const KR::Vector4*, double) override {
+        return nullptr;
+    }
+    void RemoveObject(scene_object*) override {}
+
+    simulation_settings settings;
+    float poured = 0.0f;
+};
+
 class SceneObjects : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -89,33 +108,49 @@ TEST_F(SceneObjects, SpringPoursOnlyOnTheTerrainAndOnlyWhileWaterRuns) {
     t.Simulate();  // nothing to pour into, and nothing breaks
 }
 
-TEST_F(SceneObjects, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
-    t.view_pos = KR::Vector4(20, 15, 10.0f, 0);
-    Ball* ball = t.AddBall();
-    EXPECT_FLOAT_EQ(ball->position.z, 20.0f);
+TEST(SceneObjectsOnTheirOwn, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
+    flat_world world;
+    Ball ball;
+    ball.terrain = &world;
+    ball.position = KR::Vector4(20, 15, 20.0f, 0);
     float last_bounce = 0.0f;
     int bounces = 0;
     for (int tick = 0; tick < 2000; ++tick) {
-        const float falling = ball->velocity.z - 0.1f;  // speed on reaching the surface
-        t.Simulate();
-        if (falling < 0 && ball->velocity.z > 0) {
-            EXPECT_FLOAT_EQ(ball->velocity.z, -0.9f * falling);
-            EXPECT_FLOAT_EQ(ball->position.z, 11.0f);
-            last_bounce = ball->velocity.z;
+        const float falling = ball.velocity.z - 0.1f;  // speed on reaching the surface
+        ball.Update();
+        if (falling < 0 && ball.velocity.z > 0) {
+            EXPECT_FLOAT_EQ(ball.velocity.z, -0.9f * falling);
+            EXPECT_FLOAT_EQ(ball.position.z, 11.0f);
+            last_bounce = ball.velocity.z;
             ++bounces;
         }
     }
     EXPECT_GT(bounces, 3);
     EXPECT_LT(last_bounce, 1.0f);
-    EXPECT_EQ(ball->velocity.z, 0.0f);
-    EXPECT_FLOAT_EQ(ball->position.z, 10.0f + ball->size);
+    EXPECT_EQ(ball.velocity.z, 0.0f);
+    EXPECT_FLOAT_EQ(ball.position.z, 10.0f + ball.size);
 
-    // Off the terrain a ball keeps falling.
-    t.view_pos = KR::Vector4(-20, -20, 0, 0);
-    Ball* lost = t.AddBall();
+    // Off the world a ball keeps falling.
+    Ball lost;
+    lost.terrain = &world;
+    lost.position = KR::Vector4(-20, -20, 0, 0);
     for (int tick = 0; tick < 50; ++tick)
-        t.Simulate();
-    EXPECT_LT(lost->position.z, -50.0f);
+        lost.Update();
+    EXPECT_LT(lost.position.z, -50.0f);
+}
+
+TEST(SceneObjectsOnTheirOwn, SpringPoursByStrengthRainAndTimescaleWhileWaterRuns) {
+    flat_world world;
+    Spring spring;
+    spring.terrain = &world;
+    spring.strength = 2.0f;
+    world.settings.rain_multiplier = 0.001f;
+    world.settings.timescale = 0.5f;
+    spring.Update();
+    EXPECT_FLOAT_EQ(world.poured, 100.0f * 2.0f * 0.001f * 0.5f);
+    world.settings.stop_water = 1;
+    spring.Update();
+    EXPECT_FLOAT_EQ(world.poured, 0.1f);
 }
 
 TEST_F(SceneObjects, FoodGrowsAndIsEatenToNothing) {

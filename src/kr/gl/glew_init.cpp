@@ -1,4 +1,4 @@
-#include "kr/glew_init.h"
+#include "kr/gl/glew_init.h"
 
 #include <GL/glew.h>
 

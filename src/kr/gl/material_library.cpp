@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "kr/environment.h"
 #include "kr/error.h"
-#include "kr/material_record.h"
+#include "kr/gl/environment.h"
+#include "kr/gl/material_record.h"
 #include "kr/regular_file.h"
 
 namespace KR {

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
+#include "kr/gl/shader_info_log.h"
 #include "kr/named_resource.h"
-#include "kr/shader_info_log.h"
 
 namespace KR {
 

@@ -1,9 +1,9 @@
-#include "kr/material.h"
+#include "kr/gl/material.h"
 
 #include <GL/glew.h>
 
 #include "kr/error.h"
-#include "kr/material_record.h"
+#include "kr/gl/material_record.h"
 
 namespace KR {
 

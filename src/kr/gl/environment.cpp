@@ -1,4 +1,4 @@
-#include "kr/environment.h"
+#include "kr/gl/environment.h"
 
 #include <GL/glew.h>
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "kr/environment.h"
+#include "kr/gl/environment.h"
 #include "kr/image_samples.h"
 #include "kr/test_files.h"
 #include "support/gl_test_context.h"

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
-#include "kr/environment.h"
 #include "kr/error.h"
-#include "kr/material.h"
-#include "kr/material_record.h"
+#include "kr/gl/environment.h"
+#include "kr/gl/material.h"
+#include "kr/gl/material_record.h"
 #include "kr/test_files.h"
 #include "support/gl_test_context.h"
 

@@ -25,11 +25,17 @@ void ScaleSide(const uint8_t* in, int w, int h, uint8_t* out, int nw, int nh) {
 
 }  // namespace
 
-void Texture::delete_texture_object() {
-    if (texture_name == 0) return;
+namespace {
+
+void DeleteTextureObject(uint32_t texture_name) {
     const GLuint name = texture_name;
     glDeleteTextures(1, &name);
-    texture_name = 0;
+}
+
+}  // namespace
+
+void Texture::delete_texture_object() {
+    release_texture_object();
 }
 
 void Texture::bind() const {
@@ -91,6 +97,7 @@ void Texture::build_texture(const TextureDefaults& env, const uint8_t* pixels) {
     const uint8_t* source = pixels ? pixels : data.get();
 
     delete_texture_object();
+    object_release = DeleteTextureObject;
     GLuint name = 0;
     glGenTextures(1, &name);
     texture_name = name;

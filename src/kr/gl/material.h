@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "kr/material_fields.h"
+#include "kr/gl/material_fields.h"
 
 namespace KR {
 

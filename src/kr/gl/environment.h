@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "kr/material.h"
+#include "kr/gl/material.h"
+#include "kr/gl/shader.h"
 #include "kr/name_lib.h"
-#include "kr/shader.h"
 #include "kr/texture.h"
 
 namespace KR {

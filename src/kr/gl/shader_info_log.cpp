@@ -1,4 +1,4 @@
-#include "kr/shader_info_log.h"
+#include "kr/gl/shader_info_log.h"
 
 #include <GL/glew.h>
 

@@ -1,4 +1,4 @@
-#include "kr/material_record.h"
+#include "kr/gl/material_record.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>

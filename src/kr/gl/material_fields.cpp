@@ -1,4 +1,4 @@
-#include "kr/material_fields.h"
+#include "kr/gl/material_fields.h"
 
 #include <GL/glew.h>
 

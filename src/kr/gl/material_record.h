@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "kr/material_fields.h"
+#include "kr/gl/material_fields.h"
 
 namespace KR {
 

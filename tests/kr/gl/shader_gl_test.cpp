@@ -1,4 +1,4 @@
-#include "kr/shader.h"
+#include "kr/gl/shader.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
