@@ -15,3 +15,19 @@ function(qor_add_test source)
     PROPERTIES LABELS ${ARG_LABEL}
     DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# qor_add_shader_files(<folder> <target>): copies the scene's GLSL sources from shaders/ into
+# the folder, where a program beside them (or a test run there) finds them.
+function(qor_add_shader_files folder target)
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shaders/*.vert
+       ${PROJECT_SOURCE_DIR}/shaders/*.frag)
+  set(outputs)
+  foreach(source ${sources})
+    get_filename_component(name ${source} NAME)
+    add_custom_command(OUTPUT ${folder}/${name}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${source} ${folder}/${name}
+      DEPENDS ${source})
+    list(APPEND outputs ${folder}/${name})
+  endforeach()
+  add_custom_target(${target} ALL DEPENDS ${outputs})
+endfunction()

@@ -7,7 +7,7 @@
 #include "graphics/scene_programs.h"
 #include "kr/console.h"
 #include "kr/error.h"
-#include "kr/shader.h"
+#include "kr/gl/shader.h"
 #include "kr/texture.h"
 #include "terrain/app_settings.h"
 

@@ -19,6 +19,7 @@ struct display_settings {
     int camera_controll = 1;  // 0 free, 1 over terrain, 2 target always visible
     int tex_shadow_size = 0;  // 0: chosen from the graphics card
     int postproc_enable = 0;
+    float field_of_view = 30.0f;  // degrees; Shift + wheel scales it within 1 ... 150
 };
 
 // The textures generated at start-up.

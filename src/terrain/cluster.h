@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kr/vector.h"
+#include "terrain/camera_info.h"
 #include "terrain/step_scratch.h"
 #include "terrain/vertex_2d_field.h"
 
@@ -44,6 +45,16 @@ class cluster {
 
     int DrawVertexCount() const { return size_x * size_y + quads_x * quads_y; }
     size_t MemoryBytes() const;
+
+    // --- Drawing: defined in src/render/, needs a current context ---
+    // Terrain, aquarium and soil walls, debug views, water and vegetation of this cluster.
+    // target is not used; shadows is 1 when the shadow map on unit 3 is to be sampled; the
+    // soil walls reach down to box_min.
+    void Draw(const camera_info& camera, const KR::Vector4& target, const KR::Vector4& sun,
+              int shadows, float box_min);
+    // The ground and the soil walls down to box_min as bare geometry.
+    void DrawShadowCasters(float box_min);
+    // --- end of drawing ---
 
     vertex_2d_field fields[2];
     int size_x = 0, size_y = 0;

@@ -7,6 +7,7 @@
 #include "kr/name_lib.h"
 #include "kr/vector.h"
 #include "terrain/app_settings.h"
+#include "terrain/camera_info.h"
 #include "terrain/cluster.h"
 #include "terrain/file_name_provider.h"
 #include "terrain/image_source.h"
@@ -102,6 +103,18 @@ class terrain : public object_world {
     void SmoothTerrain();
     void SmoothBrush();
     void RaiseBrush(float amount);
+
+    // --- Drawing: defined in src/render/, needs a current context ---
+    // One whole frame, ended by the swap hook (none: the frame is only flushed).
+    void Draw();
+    // Selects the object under the cursor (client pixels, y down), or nothing.
+    void Pick(int client_width, int client_height, int cursor_x, int cursor_y);
+    // Loads the camera's projection (matrix mode left on projection) and view (modelview) for
+    // the terrain's box corners and fills out when given.
+    void UpdateCamera(const KR::Vector4 box[8], camera_info* out);
+    // Every cluster's ground as bare geometry, for the shadow map and picking.
+    void DrawShadowCasters();
+    // --- end of drawing ---
 
     // The grid.
     std::unique_ptr<cluster[]> clusters;

@@ -13,7 +13,7 @@
 #include "graphics/gl_capabilities.h"
 #include "graphics/opengl_setup.h"
 #include "graphics/scene_programs.h"
-#include "kr/shader.h"
+#include "kr/gl/shader.h"
 #include "kr/test_files.h"
 #include "support/console_capture.h"
 #include "support/gl_test_context.h"
