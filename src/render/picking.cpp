@@ -9,8 +9,8 @@
 #include "graphics/graphics_state.h"
 #include "kr/error.h"
 #include "render/object_draw.h"
-#include "terrain/scene_box.h"
 #include "terrain/pick_hits.h"
+#include "terrain/scene_box.h"
 #include "terrain/terrain.h"
 
 void terrain::Pick(int client_width, int client_height, int cursor_x, int cursor_y) {

@@ -89,15 +89,9 @@ void DrawSkyBox(const sky_view& sky) {
         program->SetUniformMatrix4fv("SkyMatrix4x4", sky_matrix.m, 1, false);
         program->SetUniform1i("SkyBoxClouds", 3);
         program->SetUniform1i("SkyBoxSpace", 2);
-        const KR::Vector4 sun = sky.light_position.Normalized() * 100.0f;
-        KR::Vector4 light = KR::Matrix4x4::RotationZ(180 - 2 * sky.sun_azimuth).Transform(sun.x, sun.y, sun.z);
-        light.w = 0;
-        light = light.Normalized();
-        const float light3[3] = {light.x, light.y, light.z};
-        program->SetUniform3fv("uLight", light3);
-        const KR::Matrix4x4 normal =
-            KR::Matrix4x4::RotationZ(180 + 2 * sky.sun_azimuth) * KR::Matrix4x4::Scale(1, 1, -1);
-        program->SetUniformMatrix4fv("SkyMatrix4x4_normal", normal.m, 1, false);
+        const float light[3] = {sky.light.x, sky.light.y, sky.light.z};
+        program->SetUniform3fv("uLight", light);
+        program->SetUniformMatrix4fv("SkyMatrix4x4_normal", sky.light_normal.m, 1, false);
     }
 
     glColor4f(sky.brightness, sky.brightness, sky.brightness, 1);

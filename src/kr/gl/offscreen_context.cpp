@@ -43,7 +43,7 @@ OffscreenContext::OffscreenContext(int width, int height)
                               GLX_BLUE_SIZE,
                               8,
                               GLX_ALPHA_SIZE,
-                              8,
+                              0,
                               GLX_DEPTH_SIZE,
                               24,
                               GLX_STENCIL_SIZE,
@@ -57,7 +57,17 @@ OffscreenContext::OffscreenContext(int width, int height)
         XCloseDisplay(h.display);
         Fail("No RGBA8 frame-buffer configuration with depth and stencil.");
     }
-    const GLXFBConfig config = configs[0];
+    // A configuration without destination alpha: software drivers show a pixel buffer through
+    // the screen's 24-bit format, and one with alpha fails there on the first flush.
+    GLXFBConfig config = configs[0];
+    for (int k = 0; k < count; ++k) {
+        int alpha = -1;
+        glXGetFBConfigAttrib(h.display, configs[k], GLX_ALPHA_SIZE, &alpha);
+        if (alpha == 0) {
+            config = configs[k];
+            break;
+        }
+    }
     XFree(configs);
 
     const int size[] = {GLX_PBUFFER_WIDTH, width, GLX_PBUFFER_HEIGHT, height, None};

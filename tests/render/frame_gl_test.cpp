@@ -1,0 +1,168 @@
+// The whole frame on the test context: sky, post-processing, the stage checks, picking and
+// the capture, on a small scene, judged by the pixels read back.
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "graphics/graphics_state.h"
+#include "graphics/opengl_setup.h"
+#include "graphics/postprocessing_program.h"
+#include "kr/error.h"
+#include "kr/test_files.h"
+#include "render/capture.h"
+#include "support/console_capture.h"
+#include "support/gl_test_context.h"
+#include "terrain/app_settings.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+constexpr int kView = 256;
+
+struct rgb {
+    int r, g, b;
+};
+
+class Frame : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        QorTest::RequireGLContext();
+        textures.skybox_size = 32;
+        textures.water_size = 16;
+        textures.water_frames = 4;
+        QorTest::ConsoleCapture quiet;
+        graphics::SetUpOpenGL();
+        graphics::view_layout layout;
+        layout.client_width = layout.client_height = kView;
+        graphics::UpdateView(layout);
+    }
+    static void TearDownTestSuite() { graphics::ReleaseOpenGL(); }
+
+    void SetUp() override {
+        saved = display;
+        // A 64 x 64 valley flooded to 10: a ridge along x = 32 rising to 25.
+        std::vector<float> heights(64 * 64);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                heights[size_t(y) * 64 + x] = 25.0f - std::abs(x - 32) * 0.8f;
+        t.settings = &s;
+        t.BuildFromHeights(heights.data(), 64, 64);
+        t.sun = KR::Vector4(-45, 30, 0, 0);
+    }
+    void TearDown() override {
+        display = saved;
+        graphics::postproc.options = {};
+    }
+
+    // The pixel at (x, y) of the last frame, y up from the bottom.
+    static rgb Pixel(int x, int y) {
+        unsigned char p[3];
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+        return {p[0], p[1], p[2]};
+    }
+    static std::vector<unsigned char> Image() {
+        std::vector<unsigned char> p(size_t(kView) * kView * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kView, kView, GL_RGB, GL_UNSIGNED_BYTE, p.data());
+        return p;
+    }
+
+    simulation_settings s;
+    display_settings saved;
+    terrain t;
+};
+
+TEST_F(Frame, SkyAboveTheHorizonAndPostProcessingFiltersThePlainImage) {
+    t.view = KR::Vector4(0, 88, 60, 0);  // nearly horizontal, looking north over the valley
+    t.Draw();
+    const rgb top = Pixel(kView / 2, kView - 4);
+    EXPECT_GT(top.r + top.g + top.b, 60) << "no sky above the horizon";
+    display.show_sky = 0;
+    t.Draw();
+    const rgb bare = Pixel(kView / 2, kView - 4);
+    EXPECT_LT(bare.r + bare.g + bare.b, 10) << "the sky is still drawn";
+
+    const std::vector<unsigned char> plain = Image();
+    display.postproc_enable = 1;
+    graphics::postproc.options.invert = true;
+    graphics::GeneratePostProcessing();
+    t.Draw();
+    const std::vector<unsigned char> inverted = Image();
+    int off = 0;
+    for (size_t k = 0; k < plain.size(); ++k)
+        off += std::abs(int(plain[k]) + int(inverted[k]) - 255) > 3;
+    EXPECT_LT(off, int(plain.size() / 100)) << "invert is not 255 - plain";
+
+    graphics::postproc.options.invert = false;
+    graphics::postproc.options.grayscale = true;
+    graphics::GeneratePostProcessing();
+    t.Draw();
+    const std::vector<unsigned char> grey = Image();
+    for (size_t k = 0; k < grey.size(); k += 3 * 97)
+        EXPECT_TRUE(grey[k] == grey[k + 1] && grey[k + 1] == grey[k + 2]) << k;
+
+    // Switched on but without shaders, nothing is post-processed.
+    display.use_shaders = 0;
+    t.Draw();
+    EXPECT_NE(Image(), grey);
+}
+
+TEST_F(Frame, AnErrorLeftPendingNamesTheStage) {
+    glEnable(GL_TEXTURE_2D + 12345);  // an invalid enum, pending when the frame starts
+    try {
+        t.Draw();
+        FAIL() << "no error raised";
+    } catch (const KR::ErrorGL& e) {
+        EXPECT_EQ(e.Message(), "terrain.cpp: Draw(): Main GL check (start): GL_INVALID_ENUM");
+    }
+}
+
+TEST_F(Frame, PickingSelectsTheNearestObjectAndBareGroundClearsIt) {
+    // Straight down on the lake west of the ridge; the balls float inside the scene's box,
+    // which the camera fits its planes to.
+    t.view = KR::Vector4(0, 0, 80, 0);
+    t.view_pos = KR::Vector4(10, 32, 0, 0);
+    Ball* low = t.AddBall();
+    low->position = KR::Vector4(10, 32, 12, 0);
+    low->size = 2;
+    Ball* high = t.AddBall();  // first in the list, above the other
+    high->position = KR::Vector4(10, 32, 20, 0);
+    high->size = 2;
+    t.Pick(kView, kView, kView / 2, kView / 2);
+    EXPECT_EQ(t.selected, high);
+    // Same depth: the later one in the list wins.
+    low->position.z = high->position.z;
+    t.Pick(kView, kView, kView / 2, kView / 2);
+    EXPECT_EQ(t.selected, low);
+    // Bare ground, and outside the scene: nothing.
+    t.Pick(kView, kView, kView - 10, kView / 2);
+    EXPECT_EQ(t.selected, nullptr);
+    t.selected = high;
+    t.view = KR::Vector4(0, 88, 60, 0);  // nearly horizontal: the top row shows only sky
+    t.Pick(kView, kView, kView / 2, 3);
+    EXPECT_EQ(t.selected, nullptr);
+}
+
+TEST_F(Frame, CaptureWritesTheViewAsABitmap) {
+    t.view = KR::Vector4(0, 45, 90, 0);
+    t.Draw();
+    const std::string file = qor_test::ScratchFile("capture.bmp");
+    EXPECT_EQ(render::CaptureScene(file.c_str()), file);
+    const std::string bytes = qor_test::ReadBytes(file);
+    ASSERT_EQ(bytes.size(), 54u + size_t(kView) * kView * 3);
+    const std::vector<unsigned char> image = Image();
+    // The file's rows are the view's, bottom row first, as B, G, R.
+    EXPECT_EQ((unsigned char)bytes[54], image[2]);
+    EXPECT_EQ((unsigned char)bytes[56], image[0]);
+    const std::string name = render::CaptureFileName();
+    EXPECT_EQ(name.size(), std::string("capture-YYMMDD-HHMMSS.bmp").size());
+    EXPECT_EQ(name.substr(0, 8), "capture-");
+    EXPECT_THROW(render::CaptureScene("/nonexistent-folder/x.bmp"), KR::Error);
+}
+
+}  // namespace
