@@ -1,6 +1,8 @@
 #include "sim_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 const char* const kSimUsage =
@@ -19,9 +21,41 @@ const char* const kSimUsage =
     "  --save FILE         save the scene at the end\n"
     "  --heights-bmp FILE  write the ground heights as a grey image (black low, white high)\n"
     "  --depth-bmp FILE    write the water depths as a grey image (black dry, white deep)\n"
+    "  --snapshot FILE     draw the final scene offscreen into a bitmap (needs an X display:\n"
+    "                      run under xvfb-run where there is none)\n"
+    "  --frames DIR        draw a time-lapse while the water runs: DIR/frame-000001.bmp, ...\n"
+    "  --every N           steps between time-lapse frames, 1 ... 1000000 (default 10)\n"
+    "  --image WxH         size of the drawn pictures, 16x16 ... 8192x8192 (default 800x600)\n"
+    "  --camera H,P,D      heading and pitch in degrees and distance of the view\n"
+    "                      (default: the scene's view)\n"
     "  --help              show this text\n";
 
 namespace {
+
+// "W" "x" "H" with both sides within 16 ... 8192.
+bool ReadImageSize(const char* text, int& width, int& height) {
+    const char* end = text + std::strlen(text);
+    const char* x = std::find(text, end, 'x');
+    if (x == end) return false;
+    auto [w_end, w_error] = std::from_chars(text, x, width);
+    auto [h_end, h_error] = std::from_chars(x + 1, end, height);
+    return w_error == std::errc() && w_end == x && h_error == std::errc() && h_end == end &&
+           width >= 16 && width <= 8192 && height >= 16 && height <= 8192;
+}
+
+// Three numbers separated by commas: heading, pitch, distance.
+bool ReadCamera(const char* text, float camera[3]) {
+    const char* p = text;
+    const char* end = text + std::strlen(text);
+    for (int k = 0; k < 3; ++k) {
+        const char* stop = k < 2 ? std::find(p, end, ',') : end;
+        auto [number_end, error] = std::from_chars(p, stop, camera[k]);
+        if (error != std::errc() || number_end != stop || !std::isfinite(camera[k])) return false;
+        if (k < 2 && stop == end) return false;
+        p = stop + 1;
+    }
+    return camera[2] >= 0;
+}
 
 template <class T>
 bool ReadNumber(const char* text, T low, T high, T& value) {
@@ -73,7 +107,21 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
             ok = file(options.import);
         else if (name == "--save")
             ok = file(options.save);
-        else if (name == "--heights-bmp")
+        else if (name == "--snapshot")
+            ok = file(options.snapshot);
+        else if (name == "--frames")
+            ok = file(options.frames);
+        else if (name == "--every")
+            ok = number(1, 1000000, options.every);
+        else if (name == "--image") {
+            ok = value && ReadImageSize(value, options.image_width, options.image_height);
+            if (!ok) error = "--image needs a size WxH, each side 16 ... 8192";
+        } else if (name == "--camera") {
+            ok = value && ReadCamera(value, options.camera);
+            options.camera_given = ok;
+            if (!ok)
+                error = "--camera needs heading,pitch,distance (numbers, distance not negative)";
+        } else if (name == "--heights-bmp")
             ok = file(options.heights_image);
         else if (name == "--depth-bmp")
             ok = file(options.depth_image);
@@ -83,6 +131,10 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
         }
         if (!ok) return false;
         ++i;
+    }
+    if (options.every > 0 && options.frames.empty()) {
+        error = "--every goes with --frames";
+        return false;
     }
     if (!options.import.empty() &&
         (!options.load.empty() || (options.algorithm >= 0 && options.algorithm != 3))) {

@@ -15,7 +15,16 @@ struct sim_options {
     std::string save;           // scene file to write at the end
     std::string heights_image;  // ground heights as a grey image
     std::string depth_image;    // water depths as a grey image
+    std::string snapshot;       // one frame of the final scene as a bitmap
+    std::string frames;         // folder of the time-lapse frames
+    int every = 0;              // steps between time-lapse frames (0: only with --frames, 10)
+    int image_width = 800;      // size of the drawn frames
+    int image_height = 600;
+    bool camera_given = false;  // heading, pitch and distance of the view (else the scene's)
+    float camera[3] = {0, 0, 0};
     bool help = false;
+
+    bool Draws() const { return !snapshot.empty() || !frames.empty(); }
 };
 
 // Reads the arguments; on a bad one fills error and answers false.

@@ -2,6 +2,8 @@
 
 #include "sim_run.h"
 
+#include <memory>
+
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -13,6 +15,7 @@
 #include "kr/error.h"
 #include "kr/random.h"
 #include "kr/utils.h"
+#include "sim_pictures.h"
 #include "terrain/app_settings.h"
 #include "terrain/config_file.h"
 #include "terrain/scene_file.h"
@@ -119,12 +122,16 @@ int RunSim(sim_options& options) {
         if (!options.import.empty()) std::printf("Imported:        %s\n", options.import.c_str());
     }
 
+    std::unique_ptr<sim_pictures> pictures;
+    if (options.Draws()) pictures = std::make_unique<sim_pictures>(options, t);
+
     std::printf("Running %d steps on %d thread%s.\n", options.steps, options.threads,
                 options.threads == 1 ? "" : "s");
     const double start = KR::GetTime();
     for (int step = 1; step <= options.steps; ++step) {
         t.Simulate();
         t.UpdateBuffers();
+        if (pictures) pictures->AfterStep(step);
         if (step % 50 == 0 || step == options.steps) {
             std::fprintf(stderr, "\rstep %d of %d", step, options.steps);
             std::fflush(stderr);
@@ -134,6 +141,7 @@ int RunSim(sim_options& options) {
     if (options.steps > 0) std::fputs("\n", stderr);
     Report(t, seconds, options.steps);
 
+    if (pictures) pictures->Snapshot();
     if (!options.save.empty()) {
         SaveScene(options.save.c_str(), t, sim_settings, display);
         std::printf("Saved scene:     %s\n", options.save.c_str());

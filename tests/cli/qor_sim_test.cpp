@@ -36,6 +36,15 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
     EXPECT_EQ(o.save, "s.qor");
     EXPECT_EQ(o.heights_image, "h.bmp");
     EXPECT_EQ(o.depth_image, "d.bmp");
+    ASSERT_TRUE(Parse({"--snapshot", "s.bmp", "--image", "640x480", "--camera", "45,60.5,120",
+                       "--frames", "dir", "--every", "3"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.image_width, 640);
+    EXPECT_EQ(o.image_height, 480);
+    EXPECT_EQ(o.camera[1], 60.5f);
+    EXPECT_EQ(o.camera[2], 120.0f);
+    EXPECT_EQ(o.every, 3);
 
     const std::vector<std::vector<const char*>> bad = {{"--size", "5"},
                                                        {"--size", "2000"},
@@ -47,7 +56,14 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
                                                        {"--save", ""},
                                                        {"--frobnicate"},
                                                        {"--import", "a.bmp", "--algorithm", "2"},
-                                                       {"--import", "a.bmp", "--load", "a.qor"}};
+                                                       {"--import", "a.bmp", "--load", "a.qor"},
+                                                       {"--image", "800"},
+                                                       {"--image", "8x8"},
+                                                       {"--image", "800x600x"},
+                                                       {"--every", "5"},
+                                                       {"--camera", "10,20"},
+                                                       {"--camera", "10,20,-1"},
+                                                       {"--camera", "1,2,3,4"}};
     for (const auto& args : bad) {
         sim_options fresh;
         error.clear();
