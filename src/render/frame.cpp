@@ -32,9 +32,8 @@ std::function<void()>& SwapHook() {
     return hook;
 }
 
-void Check(const char* stage) {
-    KR::CheckGLError((std::string("terrain.cpp: Draw(): Main GL check ") + stage).c_str());
-}
+// The stage texts are whole literals: a frame allocates nothing.
+#define QOR_FRAME_CHECK(stage) KR::CheckGLError("terrain.cpp: Draw(): Main GL check " stage)
 
 void SetLights(const sun_light& light) {
     const float position[4] = {light.position.x, light.position.y, light.position.z, 0};
@@ -104,7 +103,7 @@ void terrain::Draw() {
     const display_settings& d = *display_options;
     const bool shader_path = graphics::shaders_ok && d.use_shaders;
 
-    Check("(start): ");
+    QOR_FRAME_CHECK("(start): ");
     const bool post = PostProcessingActive();
     if (post) {
         glPushAttrib(GL_VIEWPORT_BIT);
@@ -130,11 +129,11 @@ void terrain::Draw() {
     glGetFloatv(GL_MODELVIEW_MATRIX, V.m);
     glGetFloatv(GL_PROJECTION_MATRIX, P.m);
     const sun_light light = SunLight(extent, box_min, box_max, sun, box);
-    Check("(init): ");
+    QOR_FRAME_CHECK("(init): ");
 
     if (d.show_shadows) {
         DrawShadowMap(*this, light, post);
-        Check("(shadow map render): ");
+        QOR_FRAME_CHECK("(shadow map render): ");
     }
 
     if (d.show_sky) {
@@ -150,7 +149,7 @@ void terrain::Draw() {
         DrawSkyBox(sky);
     }
 
-    Check("(scene render start): ");
+    QOR_FRAME_CHECK("(scene render start): ");
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(d.light_view ? light.projection.m : P.m);
     glMatrixMode(GL_MODELVIEW);
@@ -181,13 +180,13 @@ void terrain::Draw() {
     }
 
     glEnable(GL_LIGHT0);
-    Check("(draw init): ");
+    QOR_FRAME_CHECK("(draw init): ");
     for (scene_object* o = objects; o; o = o->next)
         render::Draw(*o, false, o == selected);
-    Check("(objects): ");
+    QOR_FRAME_CHECK("(objects): ");
     for (unsigned c = 0; c < cluster_count; ++c)
         clusters[c].Draw(camera, view_pos, sun, d.show_shadows, box_min);
-    Check("(clusters): ");
+    QOR_FRAME_CHECK("(clusters): ");
     glDisable(GL_LIGHT0);
 
     if (d.light_view) {
@@ -197,15 +196,15 @@ void terrain::Draw() {
     }
     if (d.show_shadows) UnbindShadowMap();
     if (d.show_box) DrawAquariumBox(*this, settings->z_aquarium);
-    Check("(finish): ");
+    QOR_FRAME_CHECK("(finish): ");
 
     if (post) {
         DrawPostProcessing(settings->animation_time);
-        Check("(postproc): ");
+        QOR_FRAME_CHECK("(postproc): ");
     }
     glFlush();
     if (SwapHook()) SwapHook()();
-    Check("(flush): ");
+    QOR_FRAME_CHECK("(flush): ");
 }
 
 void terrain::DrawShadowCasters() {
