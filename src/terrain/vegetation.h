@@ -1,0 +1,42 @@
+#pragma once
+// Where the billboard trees of a cluster stand: one candidate per grid point, jittered by a
+// fixed lattice noise so the forest looks the same every frame, kept on dry ground of the
+// middle heights, and turned towards the point the camera looks at.
+
+#include "kr/perlin_noise_2d.h"
+#include "kr/vector.h"
+
+class cluster;
+
+// The raw lattice value at integer points, in (-1, 1]: the same numbers every frame.
+class vegetation_noise {
+  public:
+    vegetation_noise();
+    float operator()(int x, int y) const { return noise.Get(float(x), float(y)); }
+
+  private:
+    KR::PerlinNoise2D noise;
+};
+
+struct vegetation_tree {
+    bool grows = false;   // dry ground within the tree zone
+    KR::Vector2 foot;     // where the trunk stands
+    KR::Vector2 pivot;    // the point the billboard is turned about
+    float ground = 0.0f;  // height of the foot; 0 beyond the last quad
+    float size = 0.0f;    // scale of the billboard (15 units tall at 1)
+};
+
+// Water deeper than this keeps a grid point free of trees.
+constexpr float kTreeMaxWaterDepth = 0.03f;
+
+// The candidate of grid point (i, j) of the cluster's read field.
+vegetation_tree PlaceTree(const vegetation_noise& noise, const cluster& c, int i, int j);
+
+// The four corners of a tree's billboard, foot left and right first and last, in the order
+// that goes with the texture coordinates (0, 0), (0, 1), (1, 1), (1, 0). The quad faces the
+// target and leans away from it the more the camera looks down (pitch 0 is straight down).
+struct vegetation_billboard {
+    KR::Vector4 corners[4];
+};
+vegetation_billboard TreeBillboard(const vegetation_tree& tree, const KR::Vector4& target,
+                                   float pitch_degrees);

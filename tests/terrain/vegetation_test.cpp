@@ -1,0 +1,70 @@
+// Where the trees stand: dry ground only, and at height 0 beyond the last quad.
+
+#include "terrain/vegetation.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "terrain/cluster.h"
+
+namespace {
+
+constexpr int kSize = 8;
+
+// Level ground at the given height, dry above 10.
+void MakeLevel(cluster& c, float height) {
+    std::vector<float> heights(kSize * kSize, height);
+    c.SetExtent(KR::Vector2(0, 0), KR::Vector2(kSize, kSize), kSize, kSize);
+    c.GenerateTerrain(heights.data(), kSize);
+}
+
+TEST(Vegetation, TreesNeedDryGround) {
+    cluster c;
+    MakeLevel(c, 12.0f);  // only the noise decides the zone
+    const vegetation_noise noise;
+    int grown = 0;
+    for (int j = 1; j < kSize - 1; ++j)
+        for (int i = 1; i < kSize - 1; ++i) {
+            const vegetation_tree tree = PlaceTree(noise, c, i, j);
+            const float zone = 12.0f / 5 + noise(i, j);
+            EXPECT_EQ(tree.grows, zone >= 1.5f && zone <= 2.5f) << i << "," << j;
+            if (!tree.grows) continue;
+            ++grown;
+            // Water up to 0.03 at the point the tree reads still lets it grow; more does not.
+            const int wx = int(std::floor(tree.pivot.x)) + 1;
+            const int wy = int(std::floor(tree.pivot.y)) + 1;
+            c.read_field->SetWater(wx, wy, 0.03f);
+            EXPECT_TRUE(PlaceTree(noise, c, i, j).grows);
+            c.read_field->SetWater(wx, wy, 0.031f);
+            EXPECT_FALSE(PlaceTree(noise, c, i, j).grows);
+            c.read_field->SetWater(wx, wy, 0.0f);
+        }
+    EXPECT_GT(grown, 0);
+
+    // Flooded everywhere: no tree, not even one jittered out over the edge of the grid.
+    for (int y = 1; y <= kSize; ++y)
+        for (int x = 1; x <= kSize; ++x)
+            c.read_field->SetWater(x, y, 0.5f);
+    for (int j = 0; j < kSize; ++j)
+        for (int i = 0; i < kSize; ++i)
+            EXPECT_FALSE(PlaceTree(noise, c, i, j).grows) << i << "," << j;
+}
+
+TEST(Vegetation, AFootBeyondTheLastQuadStandsAtHeightZero) {
+    cluster c;
+    MakeLevel(c, 12.0f);
+    const vegetation_noise noise;
+    int beyond = 0;
+    for (int j = 0; j < kSize; ++j) {
+        const vegetation_tree tree = PlaceTree(noise, c, kSize - 1, j);
+        if (tree.foot.x < float(kSize - 1)) continue;
+        ++beyond;
+        EXPECT_EQ(tree.ground, 0.0f);
+        EXPECT_FALSE(tree.grows);  // height 0 lies below the tree zone
+    }
+    EXPECT_GT(beyond, 0);
+}
+
+}  // namespace
