@@ -6,13 +6,6 @@
 #include "kr/math_constants.h"
 #include "terrain/cluster.h"
 
-vegetation_noise::vegetation_noise() {
-    noise.SetSeed(10);
-    noise.SetNoiseType(KR::PerlinNoise2D::kRaw, 0);
-    // One octave at unit scale: Get answers the lattice value itself.
-    noise.SetParams(1, 1.0f, 0);
-}
-
 vegetation_tree PlaceTree(const vegetation_noise& noise, const cluster& c, int i, int j) {
     const vertex_2d_field& field = *c.read_field;
     const float n = noise(i, j);
@@ -39,6 +32,7 @@ vegetation_tree PlaceTree(const vegetation_noise& noise, const cluster& c, int i
     const int wy = std::clamp(int(std::floor(tree.pivot.y)), 0, c.size_y - 1);
     tree.grows =
         field.GetWater(wx + 1, wy + 1) <= kTreeMaxWaterDepth && zone >= 1.5f && zone <= 2.5f;
+    if (!tree.grows) return tree;
     // Small on the shore, largest halfway up the zone.
     tree.size =
         std::sin(std::clamp(tree.ground - 5, 0.0f, 10.0f) / 10 * KR::kPi) * std::fabs(n) + 0.2f;
@@ -47,14 +41,17 @@ vegetation_tree PlaceTree(const vegetation_noise& noise, const cluster& c, int i
 
 vegetation_billboard TreeBillboard(const vegetation_tree& tree, const KR::Vector4& target,
                                    float pitch_degrees) {
-    // atan2 gives the same turn as the arctangent of the ratio with a half turn added behind
-    // the target, and stays defined when the tree stands level with it.
-    const float a = -std::atan2(tree.pivot.x - target.x, tree.pivot.y - target.y);
+    // The side runs across the line from the target to the tree: (cos a, sin a) with
+    // a = -atan(dx / dy), turned half round behind the target; the lean runs along the line.
+    // Taken from the line itself, which stays defined where the tree stands on the target.
+    const float dx = tree.pivot.x - target.x, dy = tree.pivot.y - target.y;
+    const float length = std::sqrt(dx * dx + dy * dy);
+    const float cos_a = length > 0 ? dy / length : 1.0f;
+    const float sin_a = length > 0 ? -dx / length : 0.0f;
     const float k = 1 - pitch_degrees / 90;
     const float f = tree.size;
-    const float sx = 2 * std::cos(a) * f, sy = 2 * std::sin(a) * f;
-    const float ux = 2 * std::cos(a + KR::kPi / 2) * k * f,
-                uy = 2 * std::sin(a + KR::kPi / 2) * k * f;
+    const float sx = 2 * cos_a * f, sy = 2 * sin_a * f;
+    const float ux = -2 * sin_a * k * f, uy = 2 * cos_a * k * f;
     const float x = tree.foot.x, y = tree.foot.y, h = tree.ground, top = h + 15 * f;
     return {{KR::Vector4(x + sx, y + sy, h), KR::Vector4(x + sx + ux, y + sy + uy, top),
              KR::Vector4(x - sx + ux, y - sy + uy, top), KR::Vector4(x - sx, y - sy, h)}};

@@ -3,16 +3,21 @@
 // fixed lattice noise so the forest looks the same every frame, kept on dry ground of the
 // middle heights, and turned towards the point the camera looks at.
 
+#include "kr/perlin_lattice.h"
 #include "kr/perlin_noise_2d.h"
 #include "kr/vector.h"
 
 class cluster;
 
-// The raw lattice value at integer points, in (-1, 1]: the same numbers every frame.
+// The raw lattice value of a noise with seed 10 at integer points, in (-1, 1]: the same
+// numbers every frame. Read from the lattice directly, as sampling the noise one octave at
+// unit scale gives it, since every grid point needs two values each frame.
 class vegetation_noise {
   public:
-    vegetation_noise();
-    float operator()(int x, int y) const { return noise.Get(float(x), float(y)); }
+    vegetation_noise() { noise.SetSeed(10); }
+    float operator()(int x, int y) const {
+        return KR::lattice::Value(uint32_t(x) + uint32_t(y) * 57u + noise.seed);
+    }
 
   private:
     KR::PerlinNoise2D noise;
