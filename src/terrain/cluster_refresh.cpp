@@ -100,8 +100,12 @@ struct refresh {
             if (G > 0) {
                 W = (t + w) * a + (S / G) * (1 - a);
             } else if (higher == 8) {
+                // In a hollow (or on flat ground) a film of water shows at its true surface;
+                // less than a tenth of the minimum depth sinks below the ground like dry land.
+                // Testing the surface height instead of the depth would leave every dry
+                // plateau above 0.005 covered by water drawn level with the ground.
                 W = t + w;
-                if (W < m / 10) W = (1 / (m * 10)) * w - 1 + W;
+                if (w < m / 10) W = (1 / (m * 10)) * w - 1 + W;
             }
         }
     }

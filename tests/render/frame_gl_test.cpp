@@ -148,6 +148,66 @@ TEST_F(Frame, PickingSelectsTheNearestObjectAndBareGroundClearsIt) {
     EXPECT_EQ(t.selected, nullptr);
 }
 
+TEST_F(Frame, ObjectsAreGreyCubesRedWhenSelectedAndFoodIsAGreenTuft) {
+    display.show_sky = display.show_water = display.show_terrain = 0;
+    t.view = KR::Vector4(0, 0, 80, 0);
+    t.view_pos = KR::Vector4(10, 32, 0, 0);
+    Ball* ball = t.AddBall();
+    ball->position = KR::Vector4(10, 32, 12, 0);
+    ball->size = 3;
+    t.Draw();
+    const rgb grey = Pixel(kView / 2, kView / 2);
+    EXPECT_TRUE(grey.r > 60 && std::abs(grey.r - grey.g) < 8 && std::abs(grey.g - grey.b) < 8)
+        << grey.r << " " << grey.g << " " << grey.b;
+    t.selected = ball;
+    t.Draw();
+    const rgb red = Pixel(kView / 2, kView / 2);
+    EXPECT_TRUE(red.r > 60 && red.g < 10 && red.b < 10) << red.r << " " << red.g << " " << red.b;
+
+    t.RemoveAllObjects();
+    AgentFood* food = t.AddAgentFood();
+    food->position = KR::Vector4(10, 32, 12, 0);
+    food->amount() = 4;
+    t.Draw();
+    int green = 0, other = 0;
+    const std::vector<unsigned char> image = Image();
+    for (size_t k = 0; k < image.size(); k += 3) {
+        if (image[k + 1] > 100 && image[k] < 20 && image[k + 2] < 20)
+            ++green;
+        else if (image[k] + image[k + 1] + image[k + 2] > 30)
+            ++other;
+    }
+    EXPECT_GT(green, 20);
+    EXPECT_EQ(other, 0);
+}
+
+TEST_F(Frame, TheRidgeShadowsItsFarSideOnBothPaths) {
+    // Dry flat ground at 15 with a wall 15 higher along x = 30 ... 33.
+    std::vector<float> heights(64 * 64, 15.0f);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 30; x <= 33; ++x)
+            heights[size_t(y) * 64 + x] = 30.0f;
+    t.BuildFromHeights(heights.data(), 64, 64);
+    display.show_sky = 0;
+    t.sun = KR::Vector4(-90, 60, 0, 0);  // in the west, 30 degrees high
+    t.view = KR::Vector4(0, 0, 30, 0);   // straight down east of the wall
+    t.view_pos = KR::Vector4(42, 32, 0, 0);
+    auto brightness = [&] {
+        t.Draw();
+        const rgb p = Pixel(kView / 2, kView / 2);
+        return p.r + p.g + p.b;
+    };
+    for (int shaders : {1, 0}) {
+        display.use_shaders = shaders;
+        display.show_shadows = 0;
+        const int lit = brightness();
+        display.show_shadows = 1;
+        const int shadowed = brightness();
+        EXPECT_LT(shadowed, lit * 3 / 4) << "shaders " << shaders;
+        EXPECT_GT(shadowed, 0) << "shaders " << shaders;
+    }
+}
+
 TEST_F(Frame, CaptureWritesTheViewAsABitmap) {
     t.view = KR::Vector4(0, 45, 90, 0);
     t.Draw();

@@ -97,6 +97,18 @@ TEST(Generation, FloodsToLevelTenAndBuildsTheFans) {
     // on dry ground is drawn 1 below it.
     EXPECT_EQ(t.box_min, -2.0f - 2.0f);
     EXPECT_EQ(t.box_max, 12.0f - 1.0f + 2.0f);
+
+    // A dry plateau is flat ground with every neighbour as high: its water is drawn 1 below
+    // the ground there too, not level with it; a film in a hollow shows at its surface.
+    std::vector<float> plateau(5 * 5, 15.0f);
+    plateau[3 * 5 + 3] = 9.98f;  // a hollow holding 0.02 of water (less than the minimum 0.05)
+    t.BuildFromHeights(plateau.data(), 5, 5);
+    const cluster& p = t.clusters[0];
+    const auto water_z = [&p](int x, int y) {
+        return p.vertex_data[p.water_pos_offset + 3 * (y * p.size_x + x) + 2];
+    };
+    EXPECT_EQ(water_z(1, 1), 14.0f);
+    EXPECT_FLOAT_EQ(water_z(3, 3), 10.0f);
 }
 
 TEST(Step, FlatRainOnDryGroundAddsExactlyItsAmount) {

@@ -375,7 +375,8 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
                 wpos[3 * v + 2] = (t + w) * a + (S / G) * (1 - a);
             } else if (higher == 8) {
                 float Wz = t + w;
-                if (Wz < m / 10) Wz = (1 / (m * 10)) * w - 1 + Wz;
+                // The depth, not the surface height, decides: dry flat ground is sunk.
+                if (w < m / 10) Wz = (1 / (m * 10)) * w - 1 + Wz;
                 wpos[3 * v + 2] = Wz;
             }
         }
