@@ -134,7 +134,7 @@ void DrawTerrainMesh(const cluster_pass& pass) {
     if (water_attribute >= 0) glDisableVertexAttribArray(GLuint(water_attribute));
     if (pass.shaders) glUseProgramObjectARB(0);
     DisableTextures();
-    //glDisable(GL_FOG);
+    glDisable(GL_FOG);
     glDisable(GL_LIGHTING);
 }
 
