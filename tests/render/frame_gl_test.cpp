@@ -11,6 +11,7 @@
 #include "graphics/graphics_state.h"
 #include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
+#include "graphics/scene_programs.h"
 #include "kr/error.h"
 #include "kr/test_files.h"
 #include "render/capture.h"
@@ -78,6 +79,8 @@ class Frame : public ::testing::Test {
 };
 
 TEST_F(Frame, SkyAboveTheHorizonAndPostProcessingFiltersThePlainImage) {
+    // The terrain, water and sky sources beside the tests compiled and linked.
+    ASSERT_EQ(graphics::shaders_ok, 1);
     t.view = KR::Vector4(0, 88, 60, 0);  // nearly horizontal, looking north over the valley
     t.Draw();
     const rgb top = Pixel(kView / 2, kView - 4);
