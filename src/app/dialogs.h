@@ -1,0 +1,15 @@
+#pragma once
+// The modal dialogs: the terrain parameters and "About" with the controls.
+
+class QWidget;
+struct terrain_generation_info;
+
+namespace app {
+
+// Fills the fields from the parameters; OK scans them back (a text that does not scan keeps
+// the old value) and checks them. Answers true for OK, false for Cancel (nothing changed).
+bool AskTerrainParameters(QWidget* parent, terrain_generation_info& parameters);
+
+void ShowAbout(QWidget* parent);
+
+}  // namespace app

@@ -1,0 +1,178 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include "app/command_table.h"
+#include "app/dialogs.h"
+#include "app/gl_view.h"
+#include "app/program.h"
+#include "app/toolbox.h"
+#include "graphics/opengl_setup.h"
+#include "graphics/postprocessing_program.h"
+#include "graphics/scene_programs.h"
+#include "kr/console.h"
+#include "kr/error.h"
+#include "render/capture.h"
+
+namespace app {
+namespace {
+
+// The shortcut of a table key: "Num+" and "Num-" are the keypad's, "Enter" both Enters.
+QList<QKeySequence> Shortcuts(const char* key) {
+    if (!key) return {};
+    QString text = key;
+    if (text == "Enter") return {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)};
+    int modifiers = 0;
+    if (text.endsWith("Num+") || text.endsWith("Num-")) {
+        const int k = text.endsWith('+') ? Qt::Key_Plus : Qt::Key_Minus;
+        if (text.startsWith("Ctrl+")) modifiers |= Qt::ControlModifier;
+        return {QKeySequence(modifiers | Qt::KeypadModifier | k)};
+    }
+    return {QKeySequence(text)};
+}
+
+}  // namespace
+
+main_window::main_window(program& run) : run(run) {
+    setWindowTitle("QOR - Brenmoor");
+    setMinimumSize(500, 400);
+    resize(1024, 768);
+    run.commands = std::make_unique<command_dispatch>(
+        run.state, *this,
+        [this](const std::function<void()>& action) { this->run.Paused(action); });
+
+    view = new gl_view(run.scene, run.input);
+    QWidget* container = QWidget::createWindowContainer(view, this);
+    container->setFocusPolicy(Qt::StrongFocus);
+    container->setMinimumSize(100, 100);
+    setCentralWidget(container);
+
+    tools = new toolbox(run, *this);
+    addDockWidget(Qt::LeftDockWidgetArea, tools);
+    BuildMenus();
+    RefreshMarks();
+    ShowModePage(run.scene.settings->mode);
+    ShowToolbox(run.state.toolbox_visible != 0);
+}
+
+main_window::~main_window() = default;
+
+void main_window::BuildMenus() {
+    std::map<QString, QMenu*> menus;
+    std::map<QString, QActionGroup*> groups;
+    for (const command& c : Commands()) {
+        auto* action = new QAction(c.label ? QString(c.label) : QString::number(c.id), this);
+        action->setObjectName(QString::number(c.id));
+        action->setShortcuts(Shortcuts(c.key));
+        action->setShortcutContext(Qt::ApplicationShortcut);
+        action->setCheckable(c.mark != mark_kind::none);
+        if (c.menu) {
+            QMenu*& menu = menus[c.menu];
+            if (!menu) menu = menuBar()->addMenu(c.menu);
+            if (c.separator_before) menu->addSeparator();
+            menu->addAction(action);
+            if (c.mark == mark_kind::radio) {
+                // A group per run of radio items; marks come from the settings, not from Qt.
+                QActionGroup*& group =
+                    groups[QString(c.menu) + QString::number(c.separator_before)];
+                if (!group) group = new QActionGroup(this);
+                group->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
+                group->addAction(action);
+            }
+        } else {
+            addAction(action);  // a shortcut without a menu item
+        }
+        const int id = c.id;
+        connect(action, &QAction::triggered, this, [this, id] { Run(id); });
+        actions[id] = action;
+    }
+}
+
+QAction* main_window::Action(int command_id) const {
+    const auto it = actions.find(command_id);
+    return it == actions.end() ? nullptr : it->second;
+}
+
+void main_window::Run(int command_id) {
+    try {
+        run.commands->Dispatch(command_id);
+    } catch (const KR::Error& error) {
+        ShowError(error);
+        // A failed open, save, import or capture leaves the program as it was; any other
+        // error ends it, as it always has.
+        const bool goes_on = command_id == kCmdOpen || command_id == kCmdSave ||
+                             command_id == kCmdCapture || command_id == kCmdGenerate ||
+                             command_id == kCmdTerrainParameters;
+        if (!goes_on) QApplication::exit(0);
+    }
+    RefreshMarks();
+}
+
+void main_window::RefreshMarks() {
+    for (auto& [id, action] : actions)
+        if (action->isCheckable()) action->setChecked(run.commands->IsMarked(id));
+    tools->SetPostprocessingBox(run.state.display.postproc_enable != 0);
+}
+
+void main_window::ShowError(const std::exception& error) {
+    KR::console << error.what() << "\n";
+    QMessageBox::critical(this, "Error", QString::fromLocal8Bit(error.what()));
+}
+
+void main_window::SetStatus(const QString& text) {
+    tools->SetStatus(text);
+}
+
+void main_window::ShowToolbox(bool visible) {
+    tools->setVisible(visible);
+}
+
+void main_window::ShowModePage(int mode) {
+    tools->ShowPage(mode);
+    RefreshMarks();
+}
+
+bool main_window::AskTerrainParameters() {
+    return app::AskTerrainParameters(this, run.scene.generation);
+}
+
+void main_window::ShowAbout() {
+    app::ShowAbout(this);
+}
+
+void main_window::Exit() {
+    close();
+}
+
+void main_window::Capture() {
+    view->makeCurrent();
+    render::CaptureScene();
+}
+
+void main_window::ReloadShaders() {
+    view->makeCurrent();
+    graphics::ReloadShaders();
+}
+
+void main_window::PostprocessingSwitched() {
+    tools->SetPostprocessingBox(run.state.display.postproc_enable != 0);
+    view->makeCurrent();
+    graphics::GeneratePostProcessing();
+}
+
+void main_window::closeEvent(QCloseEvent* event) {
+    KR::console << "Releasing resources...\n";
+    run.Stop();
+    view->makeCurrent();
+    graphics::ReleaseOpenGL();
+    view->doneCurrent();
+    KR::console << "Stopping program...\n";
+    event->accept();
+}
+
+}  // namespace app

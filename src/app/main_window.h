@@ -1,0 +1,65 @@
+#pragma once
+// The main window: the menus and shortcuts from the command table, the OpenGL view, the
+// toolbox dock and the dialogs, and what commands ask of the window.
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+
+#include "app/commands.h"
+#include "app/view_input.h"
+#include "terrain/file_name_provider.h"
+
+class QAction;
+class QLabel;
+
+namespace app {
+
+class gl_view;
+class toolbox;
+class program;
+
+class main_window : public QMainWindow, public shell {
+    Q_OBJECT
+
+  public:
+    explicit main_window(program& run);
+    ~main_window() override;
+
+    // Runs a command as the menu would, then sets every mark from the settings.
+    void Run(int command_id);
+    QAction* Action(int command_id) const;
+    gl_view& View() { return *view; }
+    toolbox* Toolbox() { return tools; }
+
+    // shell
+    void ShowToolbox(bool visible) override;
+    void ShowModePage(int mode) override;
+    bool AskTerrainParameters() override;
+    void ShowAbout() override;
+    void Exit() override;
+    void Capture() override;
+    void ReloadShaders() override;
+    void PostprocessingSwitched() override;
+
+    // Sets every check and radio mark from the settings.
+    void RefreshMarks();
+    // The status text under the toolbox's tabs.
+    void SetStatus(const QString& text);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenus();
+    // Shows an error; answers after the user has seen it.
+    void ShowError(const std::exception& error);
+
+    program& run;
+    std::map<int, QAction*> actions;
+    gl_view* view = nullptr;
+    toolbox* tools = nullptr;
+};
+
+}  // namespace app
