@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds QOR - Brenmoor and starts it.
-# The windowed program is still being built; until it exists this runs qor-sim, the program
-# without a window: it generates and floods a landscape, lets the water run, writes
-# depth.bmp and saves the scene as lake.qor.
-# Any arguments go to qor-sim (see: scripts/run.sh --help).
+# Installs what is needed, builds QOR - Brenmoor and opens its window. Any arguments are the
+# program's command line (the name of a configuration file).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target qor-sim
+cmake --build build -j "$(nproc)" --target qor qor_shaders qor_textures
 
-if [ $# -eq 0 ]; then
-  set -- --size 256 --steps 500 --depth-bmp depth.bmp --save lake.qor
+cd build/src/app  # the program writes console.txt and its captures where it runs
+if [ -n "${DISPLAY:-}" ]; then
+  exec ./qor "$@"
 fi
-echo "The window is not there yet: running the headless simulator (build/src/cli/qor-sim $*)."
-exec build/src/cli/qor-sim "$@"
+# No screen: the window opens on a virtual one. To watch it, connect a VNC viewer to it
+# (apt-get install x11vnc, then in another terminal: x11vnc -display :99 -nopw) or take a
+# picture of it (apt-get install imagemagick; DISPLAY=:99 import -window root shot.png).
+echo "No display (DISPLAY is not set): the window opens on the virtual screen :99 (Xvfb)."
+echo "See it with a VNC viewer after 'x11vnc -display :99 -nopw', or take a picture with"
+echo "'DISPLAY=:99 import -window root shot.png'. Close it with Ctrl+C here."
+exec xvfb-run -n 99 -s "-screen 0 1280x1024x24" ./qor "$@"

@@ -16,9 +16,13 @@ const std::string& ExecutableFolder() {
 
 std::string DataFilePath(const std::string& name) {
     if (!name.empty() && name.front() != '/' && !ExecutableFolder().empty()) {
-        std::string beside = ExecutableFolder() + name;
-        std::error_code error;
-        if (std::filesystem::is_regular_file(beside, error)) return beside;
+        // Beside the program (the build tree), then where an installed program keeps its
+        // data (<prefix>/bin/qor and <prefix>/share/qor/).
+        for (const char* folder : {"", "../share/qor/"}) {
+            std::string candidate = ExecutableFolder() + folder + name;
+            std::error_code error;
+            if (std::filesystem::is_regular_file(candidate, error)) return candidate;
+        }
     }
     return name;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Data files the program only reads (shader sources, tex/) lie beside the executable, in the
-// build tree as in an installed tree; a file not found there is taken from the working
-// directory.
+// Data files (shaders, tex/) are looked up beside the executable, which holds them in the
+// build tree, then in <prefix>/share/qor/ of an installed program; a file not found there is
+// taken from the working directory.
 
 #include <string>
 
