@@ -19,6 +19,7 @@
 #include "terrain/app_settings.h"
 #include "terrain/config_file.h"
 #include "terrain/scene_file.h"
+#include "terrain/step_driver.h"
 #include "terrain/terrain.h"
 
 namespace {
@@ -128,9 +129,13 @@ int RunSim(sim_options& options) {
     std::printf("Running %d steps on %d thread%s.\n", options.steps, options.threads,
                 options.threads == 1 ? "" : "s");
     const double start = KR::GetTime();
+    // Single-thread mode: the step itself is spread over --threads, and only the pictures could
+    // run beside a worker's step, yet they read the scene objects a step moves. A step whose
+    // hand-over this mode skips (water and erosion stopped) changes nothing in the grid.
+    step_driver driver(t, false);
+    driver.Start();
     for (int step = 1; step <= options.steps; ++step) {
-        t.Simulate();
-        t.UpdateBuffers();
+        driver.Advance();
         if (pictures) pictures->AfterStep(step);
         if (step % 50 == 0 || step == options.steps) {
             std::fprintf(stderr, "\rstep %d of %d", step, options.steps);
