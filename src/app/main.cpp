@@ -51,6 +51,7 @@ QSurfaceFormat ViewFormat() {
 
 int Run(int argc, char** argv) {
     KR::UtilsInit();
+    const double started = KR::GetTime();
     KR::console.Init("console.txt");
     const app::system_info info = app::ReadSystemInfo();
     KR::console << app::StartupReport(info, std::time(nullptr));
@@ -74,6 +75,8 @@ int Run(int argc, char** argv) {
     app::qt_file_dialogs dialogs(&window);
     run.scene.file_names = &dialogs;
 
+    if (const char* every = std::getenv("QOR_FRAME_STATS"))
+        run.EnableFrameStats(std::atof(every), started);
     app::gl_view& view = window.View();
     view.on_start = [&run] { run.Start(); };
     view.on_frame = [&run, &view, &window] {

@@ -4,6 +4,7 @@
 
 #include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
+#include "kr/console.h"
 #include "kr/random.h"
 #include "kr/utils.h"
 #include "terrain/app_settings.h"
@@ -11,24 +12,10 @@
 
 namespace app {
 
-// How the simulation keeps pace with the frames.
-struct program::pacing {
-    terrain& scene;
-    explicit pacing(terrain& scene) : scene(scene) {}
-    void Start() {}
-    void Frame() {
-        scene.Simulate();
-        if (!scene.settings->stop_water) scene.UpdateBuffers();
-    }
-    void Stop() {}
-    void Paused(const std::function<void()>& action) { action(); }
-};
-
 program::program(bool multithreading)
     : state{scene, sim_settings, display},
       input(scene, sim_settings, display, graphics::postproc),
-      multithreading(multithreading),
-      pace(std::make_unique<pacing>(scene)) {}
+      driver(scene, multithreading) {}
 
 program::~program() = default;
 
@@ -36,16 +23,20 @@ void program::Start() {
     KR::RandomSeed(int(KR::GetTickCount() % 32767));
     graphics::SetUpOpenGL();
     scene.GenerateTerrain();
-    pace->Start();
+    driver.Start();
     last_measure = KR::GetTime();
 }
 
 void program::Frame(bool keys_focus, bool up, bool down, bool left, bool right, bool shift) {
     if (keys_focus && scene.ready) Paused([&] { input.Keys(up, down, left, right, shift); });
-    pace->Frame();
+    // While a command waits in a dialog the frames go on drawing, but hand nothing over: the
+    // command holds the step until it is done.
+    if (commands_running == 0) driver.Advance();
     scene.Draw();
+    driver.Drawn();
     ++frames;
     const double now = KR::GetTime();
+    if (stats_every > 0) WriteFrameStats(now);
     if (now - last_measure > 0.1) {
         fps = float(frames / (now - last_measure));
         last_measure = now;
@@ -54,11 +45,47 @@ void program::Frame(bool keys_focus, bool up, bool down, bool left, bool right, 
 }
 
 void program::Stop() {
-    pace->Stop();
+    driver.Stop();
 }
 
 void program::Paused(const std::function<void()>& action) {
-    pace->Paused(action);
+    ++commands_running;
+    try {
+        driver.Hold([&] {
+            action();
+            scene.TakeObjectSnapshot();  // what the command did to the objects shows at once
+        });
+    } catch (...) {
+        --commands_running;
+        throw;
+    }
+    --commands_running;
+}
+
+void program::EnableFrameStats(double every_seconds, double start) {
+    stats_every = every_seconds;
+    process_start = start;
+    stats_last = KR::GetTime();
+    driver.TakeTotals();
+}
+
+void program::WriteFrameStats(double now) {
+    if (!first_frame_logged) {
+        first_frame_logged = true;
+        KR::console << "First frame drawn " << now - process_start << " s after the start.\n";
+    }
+    if (now - stats_last < stats_every) return;
+    stats_last = now;
+    const frame_split split = driver.TakeTotals();
+    if (split.frames == 0) return;
+    const double n = split.frames, total = split.step + split.hand_over + split.draw;
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "Frames: %d, %.1f ms each: waiting for the step %.1f ms, hand-over %.1f ms, "
+                  "drawing %.1f ms\n",
+                  split.frames, 1000 * total / n, 1000 * split.step / n, 1000 * split.hand_over / n,
+                  1000 * split.draw / n);
+    KR::console << line;
 }
 
 std::string program::StatusText() const {

@@ -8,6 +8,7 @@
 
 #include "app/commands.h"
 #include "app/view_input.h"
+#include "terrain/step_driver.h"
 #include "terrain/terrain.h"
 
 namespace app {
@@ -27,11 +28,17 @@ class program {
     // release of the graphics that follows.
     void Stop();
 
+    // With QOR_FRAME_STATS=<seconds> in the environment, the log gets the time to the first
+    // frame and, every so many seconds, where the frames' time went (for measuring).
+    void EnableFrameStats(double every_seconds, double process_start);
+
     // "%dx%d pts: %.2f fps" with the terrain parameters' grid size.
     std::string StatusText() const;
     // Runs an action with no step in flight.
     void Paused(const std::function<void()>& action);
-    bool Multithreading() const { return multithreading; }
+    bool Multithreading() const { return driver.Multithreading(); }
+    // Where the frames' time went since the last call.
+    frame_split TakeFrameSplit() { return driver.TakeTotals(); }
 
     terrain scene;
     program_state state;
@@ -39,9 +46,12 @@ class program {
     std::unique_ptr<command_dispatch> commands;  // made once the window exists
 
   private:
-    struct pacing;
-    bool multithreading;
-    std::unique_ptr<pacing> pace;
+    step_driver driver;
+    int commands_running = 0;  // commands under way (a dialog may draw frames meanwhile)
+    void WriteFrameStats(double now);
+
+    double stats_every = 0, stats_last = 0, process_start = 0;
+    bool first_frame_logged = false;
     int frames = 0;
     double last_measure = 0;
     float fps = 0.0f;

@@ -170,8 +170,8 @@ void terrain::Draw() {
         if (!shader_path) {
             // The ambient pass: everything in the shadow light only, water left out.
             glEnable(GL_LIGHT1);
-            for (scene_object* o = objects; o; o = o->next)
-                render::Draw(*o, false, false);
+            for (const shown_object& o : shown_objects)
+                render::Draw(o, false, false);
             for (unsigned c = 0; c < cluster_count; ++c)
                 clusters[c].Draw(camera, view_pos, sun, 0, box_min);
             glDisable(GL_LIGHT1);
@@ -181,8 +181,8 @@ void terrain::Draw() {
 
     glEnable(GL_LIGHT0);
     QOR_FRAME_CHECK("(draw init): ");
-    for (scene_object* o = objects; o; o = o->next)
-        render::Draw(*o, false, o == selected);
+    for (const shown_object& o : shown_objects)
+        render::Draw(o, false, o.selected);
     QOR_FRAME_CHECK("(objects): ");
     for (unsigned c = 0; c < cluster_count; ++c)
         clusters[c].Draw(camera, view_pos, sun, d.show_shadows, box_min);

@@ -32,7 +32,7 @@ void DrawCube(float half) {
     glEnd();
 }
 
-void DrawFood(const AgentFood& food, bool selected) {
+void DrawFood(const shown_object& food, bool selected) {
     const float a = food.size;  // the amount
     glPushMatrix();
     glTranslatef(food.position.x, food.position.y, food.position.z);
@@ -57,9 +57,8 @@ void DrawFood(const AgentFood& food, bool selected) {
 
 }  // namespace
 
-void Draw(const scene_object& object, bool textured, bool selected) {
-    if (const auto* food = dynamic_cast<const AgentFood*>(&object))
-        return DrawFood(*food, selected);
+void Draw(const shown_object& object, bool textured, bool selected) {
+    if (object.food) return DrawFood(object, selected);
     glPushMatrix();
     glTranslatef(object.position.x, object.position.y, object.position.z);
     glRotatef(object.rotation.x, 1, 0, 0);
@@ -92,7 +91,7 @@ void Draw(const scene_object& object, bool textured, bool selected) {
     glPopMatrix();
 }
 
-void DrawPlain(const scene_object& object) {
+void DrawPlain(const shown_object& object) {
     Draw(object, false, false);
 }
 

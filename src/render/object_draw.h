@@ -3,11 +3,11 @@
 // its heading line for every kind but food, a tuft of five lines for food; the selected one in
 // red. The plain form is the shape alone, for the shadow and picking passes.
 
-class scene_object;
+struct shown_object;
 
 namespace render {
 
-void Draw(const scene_object& object, bool textured, bool selected);
-void DrawPlain(const scene_object& object);
+void Draw(const shown_object& object, bool textured, bool selected);
+void DrawPlain(const shown_object& object);
 
 }  // namespace render

@@ -46,17 +46,20 @@ void terrain::Pick(int client_width, int client_height, int cursor_x, int cursor
 
     DrawShadowCasters();
     GLuint name = 1;
-    for (scene_object* o = objects; o; o = o->next, ++name) {
-        glLoadName(name);
-        render::DrawPlain(*o);
+    for (const shown_object& o : shown_objects) {
+        glLoadName(name++);
+        render::DrawPlain(o);
     }
     glFlush();
     const int hits = glRenderMode(GL_RENDER);
 
     const int64_t chosen = ChoosePickedName(buffer.data(), kWords, hits);
-    // Name 0 is the terrain, which selects nothing; k is the k-th object of the list.
-    scene_object* o = objects;
-    for (int64_t step = 1; o && step < chosen; ++step)
-        o = o->next;
-    if (chosen > 0) selected = o;
+    // Name 0 is the terrain, which selects nothing; k is the k-th object of the list, as it
+    // was when drawing last took it (an object eaten since is simply not in the list: removal
+    // clears a selection of it).
+    if (chosen > 0 && size_t(chosen) <= shown_objects.size()) {
+        const scene_object* picked = shown_objects[size_t(chosen) - 1].object;
+        for (scene_object* o = objects; o; o = o->next)
+            if (o == picked) selected = o;
+    }
 }

@@ -35,7 +35,7 @@ void DrawEditingCursor(terrain& t, int mode, const KR::Vector4& light_position,
         for (float a = 0; a < 2 * KR::kPi && step > 0; a += step) {
             const float x = p.x + r * std::cos(a), y = p.y + r * std::sin(a);
             float z;
-            if (!t.GetSurfaceHeight(z, x, y)) z = t.box_min;
+            if (!t.GetShownSurfaceHeight(z, x, y)) z = t.box_min;
             const KR::Vector4 here(x, y, z + 0.3f, 0);
             if (!first) {
                 glVertex3f(last.x, last.y, last.z);
@@ -55,7 +55,8 @@ void DrawLightViewOverlay(const KR::Vector4 box[8], const KR::Vector4 frustum[8]
     glBegin(GL_LINES);
     for (int k = 0; k < 4; ++k) {
         const int next = (k + 1) % 4;
-        for (const auto& [a, b] : {std::pair{k, next}, std::pair{k + 4, next + 4}, std::pair{k, k + 4}}) {
+        for (const auto& [a, b] :
+             {std::pair{k, next}, std::pair{k + 4, next + 4}, std::pair{k, k + 4}}) {
             glVertex3f(box[a].x, box[a].y, box[a].z);
             glVertex3f(box[b].x, box[b].y, box[b].z);
         }
@@ -90,10 +91,14 @@ void DrawAquariumBox(const terrain& t, float z_aquarium) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     auto walls = [&](float low, float high) {
-        glVertex3f(x0, y0, low), glVertex3f(x1, y0, low), glVertex3f(x1, y0, high), glVertex3f(x0, y0, high);
-        glVertex3f(x1, y0, low), glVertex3f(x1, y1, low), glVertex3f(x1, y1, high), glVertex3f(x1, y0, high);
-        glVertex3f(x1, y1, low), glVertex3f(x0, y1, low), glVertex3f(x0, y1, high), glVertex3f(x1, y1, high);
-        glVertex3f(x0, y1, low), glVertex3f(x0, y0, low), glVertex3f(x0, y0, high), glVertex3f(x0, y1, high);
+        glVertex3f(x0, y0, low), glVertex3f(x1, y0, low), glVertex3f(x1, y0, high),
+            glVertex3f(x0, y0, high);
+        glVertex3f(x1, y0, low), glVertex3f(x1, y1, low), glVertex3f(x1, y1, high),
+            glVertex3f(x1, y0, high);
+        glVertex3f(x1, y1, low), glVertex3f(x0, y1, low), glVertex3f(x0, y1, high),
+            glVertex3f(x1, y1, high);
+        glVertex3f(x0, y1, low), glVertex3f(x0, y0, low), glVertex3f(x0, y0, high),
+            glVertex3f(x0, y1, high);
     };
     glBegin(GL_QUADS);
     glColor4f(0.8f, 1, 1, 0.4f);

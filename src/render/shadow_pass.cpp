@@ -35,8 +35,8 @@ void DrawShadowMap(terrain& t, const sun_light& light, bool post) {
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
 
-    for (scene_object* o = t.objects; o; o = o->next)
-        DrawPlain(*o);
+    for (const shown_object& o : t.shown_objects)
+        DrawPlain(o);
     t.DrawShadowCasters();
     glFlush();
 

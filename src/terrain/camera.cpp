@@ -137,8 +137,9 @@ camera_frame ComputeCamera(terrain& t, const Vector4 box[8], float field_of_view
     settings.aspect = aspect;
     settings.control = control;
     settings.box_min = t.box_min;
-    return ComputeCamera(t.view, t.view_pos, box, settings,
-                         [&t](float& z, float x, float y) { return t.GetSurfaceHeight(z, x, y); });
+    return ComputeCamera(t.view, t.view_pos, box, settings, [&t](float& z, float x, float y) {
+        return t.GetShownSurfaceHeight(z, x, y);
+    });
 }
 
 Matrix4x4 LookAt(const Vector4& eye, const Vector4& center, const Vector4& up) {

@@ -66,3 +66,13 @@ class Agent : public Ball {
     double next_search_time = 0.0;
     float energy = 0.0f;
 };
+
+// An object as drawing sees it: a copy taken between steps, with the object it stands for
+// (compared with the selection, never followed).
+struct shown_object {
+    const scene_object* object;
+    KR::Vector4 position, rotation;
+    float size;
+    bool food;      // drawn as a tuft, its size the amount
+    bool selected;  // drawn in red
+};

@@ -116,6 +116,14 @@ void terrain::UpdateBuffers() {
         clusters[c].SwapAndRefresh(*settings, z_min, z_max, workers.get());
     box_min = z_min - 2.0f;
     box_max = z_max + 2.0f;
+    TakeObjectSnapshot();
+}
+
+void terrain::TakeObjectSnapshot() {
+    shown_objects.clear();
+    for (const scene_object* o = objects; o; o = o->next)
+        shown_objects.push_back({o, o->position, o->rotation, o->size,
+                                 dynamic_cast<const AgentFood*>(o) != nullptr, o == selected});
 }
 
 cluster* terrain::FindCluster(float x, float y) {
@@ -144,11 +152,19 @@ bool Locate(const cluster& k, float x, float y, int& i, int& j, float& fx, float
 }  // namespace
 
 bool terrain::GetSurfaceHeight(float& z, float x, float y) {
-    cluster* k = FindCluster(x, y);
+    return SurfaceHeight(z, x, y, false);
+}
+
+bool terrain::GetShownSurfaceHeight(float& z, float x, float y) const {
+    return SurfaceHeight(z, x, y, true);
+}
+
+bool terrain::SurfaceHeight(float& z, float x, float y, bool shown) const {
+    const cluster* k = const_cast<terrain*>(this)->FindCluster(x, y);
     int i, j;
     float fx, fy;
     if (!k || !Locate(*k, x, y, i, j, fx, fy)) return false;
-    const vertex_2d_field& W = *k->write_field;
+    const vertex_2d_field& W = shown ? *k->read_field : *k->write_field;
     const float s00 = W.GetWater(i + 1, j + 1) + W.GetTerrain(i + 1, j + 1);
     const float s10 = W.GetWater(i + 2, j + 1) + W.GetTerrain(i + 2, j + 1);
     const float s01 = W.GetWater(i + 1, j + 2) + W.GetTerrain(i + 1, j + 2);

@@ -3,6 +3,7 @@
 // scene objects. One terrain lives for the whole run of the program.
 
 #include <memory>
+#include <vector>
 
 #include "kr/name_lib.h"
 #include "kr/vector.h"
@@ -71,6 +72,8 @@ class terrain : public object_world {
 
     cluster* FindCluster(float x, float y);
     bool GetSurfaceHeight(float& z, float x, float y) override;
+    // The same on the field drawing shows (the last step handed over): safe beside a step.
+    bool GetShownSurfaceHeight(float& z, float x, float y) const;
     void PourWater(float x, float y, float amount) override;
     const simulation_settings& Settings() const override { return *settings; }
     KR::Vector2 Extent() const override { return extent; }
@@ -141,6 +144,11 @@ class terrain : public object_world {
     file_name_provider* file_names = nullptr;
     image_source import_image;
 
+    // What drawing and picking read of the objects: taken at every hand-over and after every
+    // command, so that they never walk the list a running step changes.
+    std::vector<shown_object> shown_objects;
+    void TakeObjectSnapshot();
+
     // The scene objects, newest first, and the selected one.
     scene_object* objects = nullptr;
     scene_object* selected = nullptr;
@@ -148,6 +156,7 @@ class terrain : public object_world {
     KR::NameLib<AgentFood> food_lib{"class AgentFood"};
 
   private:
+    bool SurfaceHeight(float& z, float x, float y, bool shown) const;
     // Destroys clusters and objects and builds one cluster from the height grid.
     void ReplaceGrid(const float* heights, int columns, int rows);
     void ResetView();

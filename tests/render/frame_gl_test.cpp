@@ -136,10 +136,12 @@ TEST_F(Frame, PickingSelectsTheNearestObjectAndBareGroundClearsIt) {
     Ball* high = t.AddBall();  // first in the list, above the other
     high->position = KR::Vector4(10, 32, 20, 0);
     high->size = 2;
+    t.TakeObjectSnapshot();  // as the hand-over does
     t.Pick(kView, kView, kView / 2, kView / 2);
     EXPECT_EQ(t.selected, high);
     // Same depth: the later one in the list wins.
     low->position.z = high->position.z;
+    t.TakeObjectSnapshot();
     t.Pick(kView, kView, kView / 2, kView / 2);
     EXPECT_EQ(t.selected, low);
     // Bare ground, and outside the scene: nothing.
@@ -158,11 +160,13 @@ TEST_F(Frame, ObjectsAreGreyCubesRedWhenSelectedAndFoodIsAGreenTuft) {
     Ball* ball = t.AddBall();
     ball->position = KR::Vector4(10, 32, 12, 0);
     ball->size = 3;
+    t.TakeObjectSnapshot();
     t.Draw();
     const rgb grey = Pixel(kView / 2, kView / 2);
     EXPECT_TRUE(grey.r > 60 && std::abs(grey.r - grey.g) < 8 && std::abs(grey.g - grey.b) < 8)
         << grey.r << " " << grey.g << " " << grey.b;
     t.selected = ball;
+    t.TakeObjectSnapshot();
     t.Draw();
     const rgb red = Pixel(kView / 2, kView / 2);
     EXPECT_TRUE(red.r > 60 && red.g < 10 && red.b < 10) << red.r << " " << red.g << " " << red.b;
@@ -171,6 +175,7 @@ TEST_F(Frame, ObjectsAreGreyCubesRedWhenSelectedAndFoodIsAGreenTuft) {
     AgentFood* food = t.AddAgentFood();
     food->position = KR::Vector4(10, 32, 12, 0);
     food->amount() = 4;
+    t.TakeObjectSnapshot();
     t.Draw();
     int green = 0, other = 0;
     const std::vector<unsigned char> image = Image();
