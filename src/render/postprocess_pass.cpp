@@ -58,7 +58,8 @@ void DrawPostProcessing(float animation_time) {
     }
 
     const float t = animation_time;
-    const float dither_w = gl.tex_dither && gl.tex_dither->width > 0 ? float(gl.tex_dither->width) : 1;
+    const float dither_w =
+        gl.tex_dither && gl.tex_dither->width > 0 ? float(gl.tex_dither->width) : 1;
     const float dither_h =
         gl.tex_dither && gl.tex_dither->height > 0 ? float(gl.tex_dither->height) : 1;
     const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
