@@ -1,0 +1,64 @@
+#pragma once
+// The program's window for the GUI tests: wired to the program as the program wires it, but
+// small, with small textures and the simulation on the drawing thread, and with errors that
+// would end the program recorded instead of shown.
+
+#include <QApplication>
+#include <QSurfaceFormat>
+#include <QTest>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/gl_view.h"
+#include "app/main_window.h"
+#include "app/program.h"
+#include "terrain/app_settings.h"
+
+namespace QorTest {
+
+class test_window {
+  public:
+    test_window() {
+        textures.skybox_size = 32;
+        textures.water_size = 16;
+        textures.water_frames = 4;
+        app::gl_view& view = window.View();
+        view.on_start = [this] { run.Start(); };
+        view.on_frame = [this] {
+            run.Frame(false, false, false, false, false, false);
+            window.SetStatus(QString::fromStdString(run.StatusText()));
+            ++frames;
+        };
+        view.on_fatal = [this](const std::exception& error) { fatal += error.what(); };
+        window.resize(640, 480);
+        window.show();
+    }
+    ~test_window() { window.close(); }
+
+    // Waits for the graphics set-up, the first landscape and a frame.
+    bool Started() {
+        return QTest::qWaitFor([this] { return run.scene.ready && frames > 0; }, 120000);
+    }
+
+    app::program run{false};
+    app::main_window window{run};
+    int frames = 0;
+    std::string fatal;  // what would have ended the program
+};
+
+// The view's format as the program asks for it, and GLX, which GLEW needs; before the
+// application exists.
+inline void PrepareGL() {
+    setenv("QT_XCB_GL_INTEGRATION", "xcb_glx", 0);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(0);
+    QSurfaceFormat::setDefaultFormat(format);
+}
+
+}  // namespace QorTest
