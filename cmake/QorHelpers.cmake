@@ -10,10 +10,23 @@ function(qor_add_test source)
   add_executable(${target} ${source})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  qor_sanitizer_environment(${ARG_LABEL} environment)
   gtest_discover_tests(${target}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS ${ARG_LABEL}
+    PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${environment}"
     DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# qor_sanitizer_environment(<label> <variable>): the environment a test of that label runs
+# with. The software OpenGL driver keeps allocations per context and per compiled program
+# that the leak checker reports as lost, so tests that draw check memory errors but not
+# leaks; the unit tests check leaks of everything they reach.
+function(qor_sanitizer_environment label variable)
+  set(value "")
+  if(QOR_SANITIZE AND (label STREQUAL "gl" OR label STREQUAL "gui"))
+    set(value "ASAN_OPTIONS=detect_leaks=0")
+  endif()
+  set(${variable} "${value}" PARENT_SCOPE)
 endfunction()
 
 # qor_add_shader_files(<folder> <target>): copies the scene's GLSL sources from shaders/ into

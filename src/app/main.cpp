@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSurfaceFormat>
 #include <QTimer>
 
 #include <cstdlib>
@@ -34,21 +33,6 @@ std::string CommandLine(int argc, char** argv) {
     return line;
 }
 
-QSurfaceFormat ViewFormat() {
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setRedBufferSize(8);
-    format.setGreenBufferSize(8);
-    format.setBlueBufferSize(8);
-    format.setAlphaBufferSize(8);
-    format.setDepthBufferSize(24);
-    format.setStencilBufferSize(8);
-    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setSwapInterval(0);  // draw as fast as the frames come
-    return format;
-}
-
 int Run(int argc, char** argv) {
     KR::UtilsInit();
     const double started = KR::GetTime();
@@ -65,9 +49,7 @@ int Run(int argc, char** argv) {
                                            : "Using single thread mode.\n\n")
                 << "\n";
 
-    // GLEW loads its entry points through GLX, so Qt must make GLX contexts.
-    setenv("QT_XCB_GL_INTEGRATION", "xcb_glx", 0);
-    QSurfaceFormat::setDefaultFormat(ViewFormat());
+    app::PrepareViewFormat();
     QApplication application(argc, argv);
     app::program run(program.multithreading != 0);
     run.scene.generation = generation;
@@ -77,21 +59,8 @@ int Run(int argc, char** argv) {
 
     if (const char* every = std::getenv("QOR_FRAME_STATS"))
         run.EnableFrameStats(std::atof(every), started);
+    window.ConnectView();
     app::gl_view& view = window.View();
-    view.on_start = [&run] { run.Start(); };
-    view.on_frame = [&run, &view, &window] {
-        const bool focus = view.isActive();
-        run.Frame(focus, view.KeyHeld(Qt::Key_Up), view.KeyHeld(Qt::Key_Down),
-                  view.KeyHeld(Qt::Key_Left), view.KeyHeld(Qt::Key_Right),
-                  view.KeyHeld(Qt::Key_Shift));
-        window.SetStatus(QString::fromStdString(run.StatusText()));
-    };
-    view.on_pick = [&run, &view](int x, int y) {
-        run.Paused([&] {
-            run.scene.Pick(int(view.width() * view.devicePixelRatio()),
-                           int(view.height() * view.devicePixelRatio()), x, y);
-        });
-    };
     view.on_fatal = [&window](const std::exception& error) {
         KR::console << error.what() << "\n";
         QMessageBox::critical(&window, "Error", QString::fromLocal8Bit(error.what()));

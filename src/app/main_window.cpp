@@ -6,6 +6,9 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QSurfaceFormat>
+
+#include <cstdlib>
 
 #include "app/command_table.h"
 #include "app/dialogs.h"
@@ -37,6 +40,22 @@ QList<QKeySequence> Shortcuts(const char* key) {
 }
 
 }  // namespace
+
+void PrepareViewFormat() {
+    setenv("QT_XCB_GL_INTEGRATION", "xcb_glx", 0);
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setAlphaBufferSize(8);
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(0);
+    QSurfaceFormat::setDefaultFormat(format);
+}
 
 main_window::main_window(program& run) : run(run) {
     setWindowTitle("QOR - Brenmoor");
@@ -91,6 +110,22 @@ void main_window::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, id] { Run(id); });
         actions[id] = action;
     }
+}
+
+void main_window::ConnectView() {
+    view->on_start = [this] { run.Start(); };
+    view->on_frame = [this] {
+        run.Frame(view->isActive(), view->KeyHeld(Qt::Key_Up), view->KeyHeld(Qt::Key_Down),
+                  view->KeyHeld(Qt::Key_Left), view->KeyHeld(Qt::Key_Right),
+                  view->KeyHeld(Qt::Key_Shift));
+        SetStatus(QString::fromStdString(run.StatusText()));
+    };
+    view->on_pick = [this](int x, int y) {
+        const qreal ratio = view->devicePixelRatio();
+        run.Paused(
+            [&] { run.scene.Pick(int(view->width() * ratio), int(view->height() * ratio), x, y); });
+        RefreshMarks();
+    };
 }
 
 QAction* main_window::Action(int command_id) const {

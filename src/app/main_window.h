@@ -14,7 +14,14 @@
 class QAction;
 class QLabel;
 
+class QSurfaceFormat;
+
 namespace app {
+
+// The format the view asks for: compatibility profile, RGBA8, 24-bit depth, 8-bit stencil,
+// double buffered, no wait for the screen. Also makes Qt use GLX, which GLEW needs. Before the
+// application exists.
+void PrepareViewFormat();
 
 class gl_view;
 class toolbox;
@@ -26,6 +33,10 @@ class main_window : public QMainWindow, public shell {
   public:
     explicit main_window(program& run);
     ~main_window() override;
+
+    // Lets the view run the program: the set-up on its context, a frame per paint (with the
+    // held arrow keys and the status text) and picking on a click.
+    void ConnectView();
 
     // Runs a command as the menu would, then sets every mark from the settings.
     void Run(int command_id);

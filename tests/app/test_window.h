@@ -4,7 +4,6 @@
 // would end the program recorded instead of shown.
 
 #include <QApplication>
-#include <QSurfaceFormat>
 #include <QTest>
 
 #include <cstdlib>
@@ -23,11 +22,10 @@ class test_window {
         textures.skybox_size = 32;
         textures.water_size = 16;
         textures.water_frames = 4;
+        window.ConnectView();
         app::gl_view& view = window.View();
-        view.on_start = [this] { run.Start(); };
-        view.on_frame = [this] {
-            run.Frame(false, false, false, false, false, false);
-            window.SetStatus(QString::fromStdString(run.StatusText()));
+        view.on_frame = [this, frame = view.on_frame] {
+            frame();
             ++frames;
         };
         view.on_fatal = [this](const std::exception& error) { fatal += error.what(); };
@@ -47,18 +45,9 @@ class test_window {
     std::string fatal;  // what would have ended the program
 };
 
-// The view's format as the program asks for it, and GLX, which GLEW needs; before the
-// application exists.
+// The view's format as the program asks for it; before the application exists.
 inline void PrepareGL() {
-    setenv("QT_XCB_GL_INTEGRATION", "xcb_glx", 0);
-    QSurfaceFormat format;
-    format.setRenderableType(QSurfaceFormat::OpenGL);
-    format.setProfile(QSurfaceFormat::CompatibilityProfile);
-    format.setDepthBufferSize(24);
-    format.setStencilBufferSize(8);
-    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
-    format.setSwapInterval(0);
-    QSurfaceFormat::setDefaultFormat(format);
+    app::PrepareViewFormat();
 }
 
 }  // namespace QorTest

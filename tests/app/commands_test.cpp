@@ -1,0 +1,200 @@
+// The dispatch and the input arithmetic without a window: what every command does to the
+// settings and the marks, and what drags, clicks and the wheel do to the view.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "app/command_table.h"
+#include "app/commands.h"
+#include "app/view_input.h"
+#include "graphics/postprocessing_program.h"
+#include "terrain/app_settings.h"
+#include "terrain/simulation_settings.h"
+#include "terrain/terrain.h"
+
+namespace {
+
+using namespace app;
+
+struct fake_shell : shell {
+    void ShowToolbox(bool visible) override { toolbox = visible; }
+    void ShowModePage(int mode) override { page = mode; }
+    bool AskTerrainParameters() override { return answer_ok; }
+    void ShowAbout() override { ++abouts; }
+    void Exit() override {}
+    void Capture() override {}
+    void ReloadShaders() override {}
+    void PostprocessingSwitched() override { ++postproc_switches; }
+    bool toolbox = true, answer_ok = false;
+    int page = -1, abouts = 0, postproc_switches = 0;
+};
+
+struct Shell : ::testing::Test {
+    Shell() {
+        t.settings = &sim;
+        t.display_options = &display;
+        std::vector<float> heights(32 * 32, 12.0f);
+        t.BuildFromHeights(heights.data(), 32, 32);
+    }
+    terrain t;
+    simulation_settings sim;
+    display_settings display;
+    program_state state{t, sim, display};
+    fake_shell window;
+    int paused = 0;
+    command_dispatch commands{state, window, [this](const std::function<void()>& action) {
+                                  ++paused;
+                                  action();
+                              }};
+};
+
+TEST_F(Shell, EveryMarkedCommandFlipsItsMarkAndRadioGroupsMarkOne) {
+    for (const command& c : Commands()) {
+        if (c.mark != mark_kind::check) continue;
+        SCOPED_TRACE(c.id);
+        const bool before = commands.IsMarked(c.id);
+        commands.Dispatch(c.id);
+        EXPECT_NE(commands.IsMarked(c.id), before);
+        commands.Dispatch(c.id);
+        EXPECT_EQ(commands.IsMarked(c.id), before);
+    }
+    const int colours[] = {kCmdBlood, kCmdDarkBlue, kCmdLagoon, kCmdMilk, kCmdSand};
+    for (int chosen : colours) {
+        commands.Dispatch(chosen);
+        EXPECT_EQ(display.water_color, chosen);
+        for (int other : colours)
+            EXPECT_EQ(commands.IsMarked(other), other == chosen) << chosen << " " << other;
+    }
+    commands.Dispatch(kCmdCameraFree);
+    EXPECT_EQ(display.camera_controll, 0);
+    EXPECT_FALSE(commands.IsMarked(kCmdCameraOverTerrain));
+    commands.Dispatch(kCmdRainHeight);
+    EXPECT_EQ(sim.rain_type, 2);
+    EXPECT_TRUE(commands.IsMarked(kCmdRainHeight));
+    EXPECT_FALSE(commands.IsMarked(kCmdRainFlat));
+}
+
+TEST_F(Shell, ModesDebugTimeAndRainFollowTheirRules) {
+    for (int expected : {1, 2, 3, 0, 1}) {
+        commands.Dispatch(kCmdNextMode);
+        EXPECT_EQ(sim.mode, expected);
+        EXPECT_EQ(window.page, expected);
+        const int marked = commands.IsMarked(kCmdModeWalking) + commands.IsMarked(kCmdModeTerrain) +
+                           commands.IsMarked(kCmdModeObjects);
+        EXPECT_EQ(marked, expected == 3 ? 0 : 1);
+    }
+
+    for (int bit : {kCmdShowDirections, kCmdShowDepth, kCmdWaterNormals})
+        commands.Dispatch(bit);
+    EXPECT_EQ(display.show_debug, 1u | 4u | 64u);
+    commands.Dispatch(kCmdHideDebug);
+    EXPECT_EQ(display.show_debug, 0u);
+    EXPECT_FALSE(commands.IsMarked(kCmdWaterNormals));
+
+    sim.timescale = 0.75f;
+    commands.Dispatch(kCmdFasterTime);
+    EXPECT_EQ(sim.timescale, 1.0f);
+    commands.Dispatch(kCmdFasterTime);
+    EXPECT_EQ(sim.timescale, 1.0f);
+    for (int i = 0; i < 30; ++i)
+        commands.Dispatch(kCmdSlowerTime);
+    EXPECT_EQ(sim.timescale, std::ldexp(1.0f, -30));
+    commands.Dispatch(kCmdIncreaseRain);
+    EXPECT_FLOAT_EQ(sim.rain_multiplier, 0.002f);
+    commands.Dispatch(kCmdDecreaseRain);
+    commands.Dispatch(kCmdDecreaseRain);
+    EXPECT_FLOAT_EQ(sim.rain_multiplier, 0.0005f);
+
+    // Smoothing under the brush only in terrain editing; every scene command is paused.
+    paused = 0;
+    t.RaiseBrush(5.0f);
+    sim.mode = 0;
+    const float raised = t.clusters[0].write_field->GetTerrain(17, 17);
+    commands.Dispatch(kCmdSmoothBrush);
+    EXPECT_EQ(t.clusters[0].write_field->GetTerrain(17, 17), raised);
+    sim.mode = 1;
+    commands.Dispatch(kCmdSmoothBrush);
+    EXPECT_NE(t.clusters[0].write_field->GetTerrain(17, 17), raised);
+    EXPECT_EQ(paused, 2);
+
+    window.answer_ok = false;
+    const int generated = paused;
+    commands.Dispatch(kCmdTerrainParameters);  // Cancel: nothing generated
+    EXPECT_EQ(paused, generated);
+    commands.Dispatch(kCmdPostprocEnable);
+    EXPECT_EQ(window.postproc_switches, 1);
+    EXPECT_TRUE(commands.IsMarked(kCmdPostprocEnable));
+}
+
+TEST_F(Shell, DragsWheelAndClicksMoveTheViewByTheirFormulas) {
+    graphics::postproc_settings post;
+    view_input input(t, sim, display, post);
+    const view_area area{600, 600, 600, 600};
+    mouse_buttons right;
+    right.right = true;
+
+    t.view = KR::Vector4(10, 80, 50, 0);
+    input.Press();
+    input.Move(300, 300, right, area);  // the drag starts here
+    input.Move(290, 330, right, area);  // dx = 10, dy = -30
+    EXPECT_FLOAT_EQ(t.view.x, 5.0f);
+    EXPECT_FLOAT_EQ(t.view.y, 65.0f);
+    EXPECT_FALSE(input.ReleaseIsClick());
+    input.Move(300, 330, right, area);  // heading -5 wraps
+    EXPECT_FLOAT_EQ(t.view.x, 10.0f);
+
+    mouse_buttons sun = right;
+    sun.ctrl = true;
+    t.sun = KR::Vector4(10, 85, 0, 0);
+    input.Move(290, 280, sun, area);  // dx = 10, dy = 50: the zenith angle stops at 90
+    EXPECT_FLOAT_EQ(t.sun.x, 15.0f);
+    EXPECT_FLOAT_EQ(t.sun.y, 90.0f);
+
+    // Leaving the middle third warps, and the warp does not count as a drag.
+    EXPECT_TRUE(input.Move(50, 300, right, area));
+    const KR::Vector4 before = t.view;
+    input.Move(300, 300, right, area);
+    EXPECT_EQ(t.view.x, before.x);
+
+    input.Press();
+    EXPECT_TRUE(input.ReleaseIsClick());
+
+    t.view.z = 100;
+    input.Wheel(240, {});
+    EXPECT_FLOAT_EQ(t.view.z, 144.0f);
+    mouse_buttons ctrl, shift;
+    ctrl.ctrl = shift.shift = true;
+    input.Wheel(-120, ctrl);
+    EXPECT_EQ(t.view.w, -5.0f);
+    display.field_of_view = 149;
+    input.Wheel(120, shift);
+    EXPECT_EQ(display.field_of_view, 150.0f);
+
+    // Shift+left in terrain editing raises the ground under the brush by dy / 10 per move.
+    mouse_buttons brush;
+    brush.left = brush.shift = true;
+    sim.mode = 1;
+    t.view_pos = KR::Vector4(16, 16, 0, 0);
+    const float ground = t.clusters[0].write_field->GetTerrain(17, 17);
+    input.Move(300, 300, brush, area);
+    input.Move(300, 280, brush, area);  // up by 20 pixels: +2
+    EXPECT_GT(t.clusters[0].write_field->GetTerrain(17, 17), ground);
+
+    // Mode 3 with Shift+Ctrl sets the post-processing points; in another mode it pans.
+    mouse_buttons points;
+    points.left = points.shift = points.ctrl = true;
+    sim.mode = 3;
+    input.Move(150, 450, points, area);
+    EXPECT_FLOAT_EQ(post.mid.x, 0.25f);
+    EXPECT_FLOAT_EQ(post.mid.y, 0.25f);
+    sim.mode = 0;
+    const KR::Vector4 target = t.view_pos;
+    input.Move(300, 300, points, area);
+    input.Move(300, 290, points, area);
+    EXPECT_NE(t.view_pos.y, target.y);
+    EXPECT_FLOAT_EQ(post.mid.x, 0.25f);
+}
+
+}  // namespace
