@@ -18,7 +18,9 @@ namespace QorTest {
 
 class test_window {
   public:
-    test_window() {
+    // multithreading: the simulation steps on a worker beside the drawing, as on a machine
+    // with more than one processor.
+    explicit test_window(bool multithreading = false) : run(multithreading), window(run) {
         textures.skybox_size = 32;
         textures.water_size = 16;
         textures.water_frames = 4;
@@ -39,8 +41,8 @@ class test_window {
         return QTest::qWaitFor([this] { return run.scene.ready && frames > 0; }, 120000);
     }
 
-    app::program run{false};
-    app::main_window window{run};
+    app::program run;
+    app::main_window window;
     int frames = 0;
     std::string fatal;  // what would have ended the program
 };
