@@ -18,7 +18,6 @@
 #include "kr/error.h"
 #include "kr/utils.h"
 #include "terrain/app_settings.h"
-#include "terrain/config_file.h"
 #include "terrain/simulation_settings.h"
 
 namespace {
@@ -37,21 +36,13 @@ int Run(int argc, char** argv) {
     KR::UtilsInit();
     const double started = KR::GetTime();
     KR::console.Init("console.txt");
-    const app::system_info info = app::ReadSystemInfo();
-    KR::console << app::StartupReport(info, std::time(nullptr));
-    program.multithreading = info.processors > 1 ? 1 : 0;
-
     terrain_generation_info generation;
-    const std::string config = CommandLine(argc, argv);
-    if (!config.empty())
-        LoadConfig(config.c_str(), {sim_settings, display, program, textures, generation});
-    KR::console << (program.multithreading ? "Using multi thread mode.\n\n"
-                                           : "Using single thread mode.\n\n")
-                << "\n";
+    const bool multithreading = app::StartUp(CommandLine(argc, argv), app::ReadSystemInfo(),
+                                             std::time(nullptr), generation);
 
     app::PrepareViewFormat();
     QApplication application(argc, argv);
-    app::program run(program.multithreading != 0);
+    app::program run(multithreading);
     run.scene.generation = generation;
     app::main_window window(run);
     app::qt_file_dialogs dialogs(&window);

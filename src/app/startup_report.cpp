@@ -6,6 +6,12 @@
 
 #include <cstdio>
 
+#include "kr/console.h"
+#include "terrain/app_settings.h"
+#include "terrain/config_file.h"
+#include "terrain/simulation_settings.h"
+#include "terrain/terrain_generation_info.h"
+
 namespace app {
 
 const char* ArchitectureName(int code) {
@@ -74,6 +80,18 @@ std::string StartupReport(const system_info& info, std::time_t now) {
                   info.architecture, info.level, info.revision, info.page_size,
                   info.allocation_granularity, info.os_major, info.os_minor);
     return text;
+}
+
+bool StartUp(const std::string& command_line, const system_info& info, std::time_t now,
+             terrain_generation_info& generation) {
+    KR::console << StartupReport(info, now);
+    program.multithreading = info.processors > 1 ? 1 : 0;
+    if (!command_line.empty())
+        LoadConfig(command_line.c_str(), {sim_settings, display, program, textures, generation});
+    KR::console << (program.multithreading ? "Using multi thread mode.\n\n"
+                                           : "Using single thread mode.\n\n")
+                << "\n";
+    return program.multithreading != 0;
 }
 
 }  // namespace app

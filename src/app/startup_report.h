@@ -5,6 +5,8 @@
 #include <ctime>
 #include <string>
 
+struct terrain_generation_info;
+
 namespace app {
 
 struct system_info {
@@ -21,6 +23,13 @@ system_info ReadSystemInfo();
 
 // The banner, "Generated:" with the local time of `now`, and the SystemInfo block.
 std::string StartupReport(const system_info& info, std::time_t now);
+
+// The start before the window: the report, the thread mode (more than one processor, unless
+// the configuration says otherwise), the configuration file the command line names (an empty
+// line names none) and the thread-mode line. The settings are the program's globals; the
+// terrain parameters go to `generation`. Answers whether the worker thread is used.
+bool StartUp(const std::string& command_line, const system_info& info, std::time_t now,
+             terrain_generation_info& generation);
 
 // The name of an architecture code ("AMD64" for 9, "Unknown" for codes without one).
 const char* ArchitectureName(int code);
