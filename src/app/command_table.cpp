@@ -8,17 +8,19 @@ namespace {
 
 using enum mark_kind;
 
-constexpr const char* kFile = "&File";
+// The menus' own Alt letters keep clear of the Alt shortcuts (T, W, B, D, C, R, S, F, H): an
+// Alt+letter that opened a menu as well would do neither.
+constexpr const char* kFile = "F&ile";
 constexpr const char* kView = "&View";
-constexpr const char* kDebug = "&Debug";
-constexpr const char* kCamera = "&Camera";
-constexpr const char* kTerrain = "&Terrain";
-constexpr const char* kWater = "&Water";
-constexpr const char* kRain = "&Rain";
-constexpr const char* kObjects = "&Objects";
+constexpr const char* kDebug = "Deb&ug";
+constexpr const char* kCamera = "Cam&era";
+constexpr const char* kTerrain = "Terr&ain";
+constexpr const char* kWater = "Simulati&on";
+constexpr const char* kRain = "Rai&n";
+constexpr const char* kObjects = "Ob&jects";
 constexpr const char* kMode = "&Mode";
 constexpr const char* kPost = "&Postprocessing";
-constexpr const char* kHelp = "&Help";
+constexpr const char* kHelp = "He&lp";
 
 // Menu order. The water colours and camera controls sit in submenus named after the group.
 constexpr std::array kCommands = {

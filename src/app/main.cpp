@@ -58,6 +58,9 @@ int Run(int argc, char** argv) {
         QApplication::exit(0);
     };
     window.show();
+    // The keys work at once, even where no window manager hands out the focus.
+    window.activateWindow();
+    window.View().requestActivate();
     const int code = application.exec();
     KR::console.Close();
     return code;

@@ -5,23 +5,28 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
 
 #include "app/command_table.h"
+#include "app/gl_view.h"
 #include "app/test_window.h"
 #include "app/toolbox.h"
 #include "graphics/graphics_state.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
 #include "kr/texture.h"
+#include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
+#include "terrain/terrain.h"
 
 namespace QorTest {
 
@@ -61,6 +66,74 @@ class toolbox_test : public QObject {
     void cleanupTestCase() { w.reset(); }
 
     void cleanup() { QVERIFY2(w->fatal.empty(), w->fatal.c_str()); }
+
+    // The real keys reach the commands: plain, Alt, Ctrl, Shift, Ctrl+Alt+Shift and keypad.
+    void shortcutsReachTheirCommands() {
+        // Through the window system's path, where shortcuts are looked up, to the view with
+        // the keyboard focus (there is no window manager to give it).
+        QApplication::setActiveWindow(&w->window);
+        w->window.View().requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(&w->window.View()));
+        QWindow* target = &w->window.View();
+        const auto press = [target](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+            QTest::keyClick(target, key, modifiers);
+        };
+        const int colour = display.water_color, box = display.show_box;
+        press(Qt::Key_1);
+        QCOMPARE(display.water_color, app::kCmdBlood);
+        QVERIFY(Marked(app::kCmdBlood));
+        press(Qt::Key_B);
+        QCOMPARE(display.show_box, 1 - box);
+        const int water = display.show_water;
+        press(Qt::Key_W, Qt::AltModifier);
+        QCOMPARE(display.show_water, 1 - water);
+        press(Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(display.show_debug & 4u, 4u);
+        press(Qt::Key_C, Qt::ShiftModifier);
+        QCOMPARE(display.camera_controll, 2);
+        const int shaders = display.use_shaders;
+        press(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        QCOMPARE(display.use_shaders, 1 - shaders);
+        sim_settings.timescale = 0.5f;
+        press(Qt::Key_Plus, Qt::KeypadModifier);
+        QCOMPARE(sim_settings.timescale, 1.0f);
+        press(Qt::Key_Minus, Qt::KeypadModifier);
+        QCOMPARE(sim_settings.timescale, 0.5f);
+        const float rain = sim_settings.rain_multiplier;
+        press(Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier);
+        QCOMPARE(sim_settings.rain_multiplier, rain * 2);
+        // Put back what the other cases see.
+        press(Qt::Key_H);
+        QCOMPARE(display.show_debug, 0u);
+        w->window.Run(colour);
+        if (display.show_box != box) press(Qt::Key_B);
+        if (display.show_water != water) press(Qt::Key_W, Qt::AltModifier);
+        if (display.use_shaders != shaders) w->window.Run(app::kCmdUseShaders);
+        w->window.Run(app::kCmdCameraOverTerrain);
+    }
+
+    // Mouse on the view: a right drag turns it, a click without a move picks (the selection is
+    // cleared on bare ground) and one with a move does not.
+    void mouseTurnsThePickedViewAndClicksPick() {
+        app::gl_view& view = w->window.View();
+        terrain& t = w->run.scene;
+        const QPoint centre(view.width() / 2, view.height() / 2);
+        const float heading = t.view.x;
+        QTest::mousePress(&view, Qt::RightButton, {}, centre);
+        for (const QPoint& at : {centre, centre + QPoint(-10, 0)}) {
+            QMouseEvent move(QEvent::MouseMove, QPointF(at), view.mapToGlobal(QPointF(at)),
+                             Qt::NoButton, Qt::RightButton, {});
+            QCoreApplication::sendEvent(&view, &move);
+        }
+        QTest::mouseRelease(&view, Qt::RightButton, {}, centre + QPoint(-10, 0));
+        QCOMPARE(t.view.x, heading - 5.0f < 0 ? heading - 5 + 360 : heading - 5.0f);  // 10 px left
+
+        Ball* ball = w->run.scene.AddBall();  // at the target, in the middle of the view
+        t.selected = ball;
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(2, 2));  // the view's corner
+        QCOMPARE(t.selected, nullptr);
+        w->run.Paused([&] { t.RemoveObject(ball); });
+    }
 
     // Saturation and lightness run linearly to 1 over the first quarter, squared beyond.
     void hslBarsSetTheUniformAndLabels() {
