@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -21,6 +22,13 @@
 #include "terrain/simulation_settings.h"
 
 namespace {
+
+// Ctrl+C or a polite kill closes the window as its close box would: the worker stops, the
+// graphics are released and the log is closed.
+volatile std::sig_atomic_t close_requested = 0;
+void RequestClose(int) {
+    close_requested = 1;
+}
 
 // The whole command line, its arguments joined by single blanks, names the configuration.
 std::string CommandLine(int argc, char** argv) {
@@ -57,6 +65,13 @@ int Run(int argc, char** argv) {
         QMessageBox::critical(&window, "Error", QString::fromLocal8Bit(error.what()));
         QApplication::exit(0);
     };
+    std::signal(SIGINT, RequestClose);
+    std::signal(SIGTERM, RequestClose);
+    QTimer close_watch;
+    QObject::connect(&close_watch, &QTimer::timeout, &window, [&window] {
+        if (close_requested) window.close();
+    });
+    close_watch.start(50);
     window.show();
     // The keys work at once, even where no window manager hands out the focus.
     window.activateWindow();
