@@ -4,14 +4,69 @@
 #include <stdexcept>
 
 #include "kr/random.h"
-#include "terrain/directions.h"
-#include "terrain/step_constants.h"
 
 namespace reference {
 
-using namespace step_constants;
-using directions::dx;
-using directions::dy;
+// The constants and the direction table are stated here again rather than taken from the
+// program's headers: an oracle that shared them would agree with a wrong value.
+namespace {
+
+// Water step; all of its arithmetic is single precision.
+constexpr float kFlowAcceleration = 0.1f;   // flow += surface drop * timescale * 0.1
+constexpr float kDepthToDamping = 1000.0f;  // k = water * 1000 - random
+constexpr float kDampingCeiling = 0.999f;   // k's clamp and the share of water that may leave
+constexpr float kDiagonalTransport = 0.8f;  // share of a diagonal flow that is moved
+constexpr float kBackFlowBraking = 0.1f;    // the receiver's back flow loses q * t * 0.1
+
+// Slope collapse.
+constexpr float kTalusAxis = 1.0f;                          // allowed drop to an axis
+const float kTalusDiagonal = std::sqrt(2.0f) * kTalusAxis;  // and to a diagonal
+const float kDiagonalSlide = std::sqrt(2.0f) / 2;           // weight of a diagonal excess
+
+// A fresh landscape is flooded up to this level.
+constexpr float kFloodLevel = 10.0f;
+
+// Draw buffers: the vertex, its axis mean and its diagonal mean each weigh kDepthShare in the
+// smoothed depth; water drawn below the ground has its normal upright 1 / kSunkNormalGain down.
+constexpr float kDepthShare = 0.33f;
+constexpr float kSunkNormalGain = 10.0f;
+
+// The eight neighbours, axes first, then the diagonals, then the vertex itself.
+struct direction {
+    int dx, dy;
+    int opposite;
+};
+constexpr direction kDirections[9] = {
+    {+1, 0, 1},   // axis
+    {-1, 0, 0},   // axis
+    {0, +1, 3},   // axis
+    {0, -1, 2},   // axis
+    {+1, +1, 5},  // diagonal
+    {-1, -1, 4},  // diagonal
+    {+1, -1, 7},  // diagonal
+    {-1, +1, 6},  // diagonal
+    {0, 0, -1},   // the vertex itself
+};
+constexpr int kFirstDiagonal = 4;
+
+constexpr bool OppositesPointBack() {
+    for (int i = 0; i < 8; ++i) {
+        const direction& d = kDirections[i];
+        const direction& o = kDirections[d.opposite];
+        if (o.opposite != i || o.dx != -d.dx || o.dy != -d.dy) return false;
+    }
+    return true;
+}
+static_assert(OppositesPointBack(), "every direction's opposite must point back");
+
+constexpr int dx(int i) {
+    return kDirections[i].dx;
+}
+constexpr int dy(int i) {
+    return kDirections[i].dy;
+}
+
+}  // namespace
 
 // ---- cluster_vertex
 
@@ -189,7 +244,7 @@ void cluster::Generate(const std::vector<float>& heights, int columns, int rows)
         for (int c = 0; c < size_x; ++c) {
             const float h = heights[size_t(r) * columns + c];
             read_field->Get(c + 1, r + 1)->SetTerrain(h);
-            read_field->Get(c + 1, r + 1)->SetWater(10.0f - h);
+            read_field->Get(c + 1, r + 1)->SetWater(kFloodLevel - h);
         }
     LinkBorders();
     write_field->SwitchCopy(*read_field);
@@ -244,7 +299,7 @@ void cluster::FlowPass(const simulation_settings& s) {
             auto* P = static_cast<cluster_vertex*>(R.Get(x, y));
             const float h = P->GetSurface();
             for (int i = 0; i < 8; ++i) {
-                vertex_base* Q = R.Get(x + dx[i], y + dy[i]);
+                vertex_base* Q = R.Get(x + dx(i), y + dy(i));
                 P->flow[i] += (h - Q->GetSurface()) * s.timescale * kFlowAcceleration;
                 if (P->flow[i] < 0) P->flow[i] = 0;
             }
@@ -273,16 +328,16 @@ void cluster::FlowPass(const simulation_settings& s) {
             auto* source = static_cast<cluster_vertex*>(R.Get(x, y));
             for (int i = 0; i < 8; ++i) {
                 float q = source->flow[i] * s.timescale;
-                if (i >= 4) q *= kDiagonalTransport;
+                if (i >= kFirstDiagonal) q *= kDiagonalTransport;
                 if (q <= 0) continue;
-                vertex_base* N = W.Get(x + dx[i], y + dy[i]);
+                vertex_base* N = W.Get(x + dx(i), y + dy(i));
                 N->AddWater(q);
                 V->AddWater(0 - q);
                 if (!N->IsClusterVertex()) continue;
                 auto* n = static_cast<cluster_vertex*>(N);
                 const float t = q / n->GetWater();
                 n->flow[i] = (1 - t) * n->flow[i] + V->flow[i] * t;
-                const int j = directions::opposite[i];
+                const int j = kDirections[i].opposite;
                 n->flow[j] = (1 - t) * n->flow[j] - q * t * kBackFlowBraking;
                 if (n->flow[j] < 0) n->flow[j] = 0;
             }
@@ -296,15 +351,15 @@ void cluster::SlopePass() {
         for (int y = 1; y <= R.height - 2; ++y) {
             float h[9], d[9];
             for (int i = 0; i < 9; ++i) {
-                h[i] = R.Get(x + dx[i], y + dy[i])->GetTerrain();
+                h[i] = R.Get(x + dx(i), y + dy(i))->GetTerrain();
                 d[i] = 0;
             }
             const float a = h[8] - kTalusAxis;
             const float b = h[8] - kTalusDiagonal;
             int count = 0;
-            for (int i = 0; i < 4; ++i)
+            for (int i = 0; i < kFirstDiagonal; ++i)
                 if (a > h[i]) d[i] = a - h[i], ++count;
-            for (int i = 4; i < 8; ++i)
+            for (int i = kFirstDiagonal; i < 8; ++i)
                 if (b > h[i]) d[i] = (b - h[i]) * kDiagonalSlide, ++count;
             if (count == 0) continue;
             float sum = 0.0f;
@@ -313,7 +368,7 @@ void cluster::SlopePass() {
             const float D = sum / float(2 * count);
             W.Get(x, y)->AddTerrain(0 - D);
             for (int i = 0; i < 8; ++i)
-                W.Get(x + dx[i], y + dy[i])->AddTerrain(d[i] / float(2 * count));
+                W.Get(x + dx(i), y + dy(i))->AddTerrain(d[i] / float(2 * count));
         }
 }
 
@@ -361,7 +416,7 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             float S = 0, G = 0;
             int higher = 0;
             for (int i = 0; i < 8; ++i) {
-                const int nc = c + dx[i], nr = r + dy[i];
+                const int nc = c + dx(i), nr = r + dy(i);
                 const float dn = Dp(nc, nr), tn = T(nc, nr);
                 const float g = std::min(dn / m, 1.0f);
                 if (t > tn) {
@@ -385,12 +440,12 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
         for (int c = 0; c < size_x; ++c) {
             const int x = c + 1, y = r + 1;
             float axis = 0, diagonal = 0;
-            for (int i = 0; i < 4; ++i)
-                axis += F.Get(x + dx[i], y + dy[i])->GetWater();
-            for (int i = 4; i < 8; ++i)
-                diagonal += F.Get(x + dx[i], y + dy[i])->GetWater();
-            depth[r * size_x + c] =
-                0.33f * F.Get(x, y)->GetWater() + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
+            for (int i = 0; i < kFirstDiagonal; ++i)
+                axis += F.Get(x + dx(i), y + dy(i))->GetWater();
+            for (int i = kFirstDiagonal; i < 8; ++i)
+                diagonal += F.Get(x + dx(i), y + dy(i))->GetWater();
+            depth[r * size_x + c] = kDepthShare * F.Get(x, y)->GetWater() +
+                                    kDepthShare * (axis / 4) + kDepthShare * (diagonal / 4);
         }
     // 4. Normals, one-sided at the edges.
     for (int r = 0; r < size_y; ++r)
@@ -407,7 +462,7 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             float n[3] = {z(wpos, cl, r) - z(wpos, cr, r), z(wpos, c, rd) - z(wpos, c, ru), 1.0f};
             const float t = tpos[3 * v + 2], Wz = wpos[3 * v + 2];
             if (Wz < t) {
-                const float e = std::min((t - Wz) * 10.0f, 1.0f);
+                const float e = std::min((t - Wz) * kSunkNormalGain, 1.0f);
                 n[0] = e * 0.0f + (1 - e) * n[0];
                 n[1] = e * 0.0f + (1 - e) * n[1];
                 n[2] = e * 1.0f + (1 - e) * n[2];
@@ -490,7 +545,7 @@ void SmoothBrush(cluster& c, float view_x, float view_y, float radius) {
         const float s = 1 - d / radius;
         float neighbours = 0;
         for (int i = 0; i < 8; ++i)
-            neighbours += R.Get(x + dx[i], y + dy[i])->GetTerrain();
+            neighbours += R.Get(x + dx(i), y + dy(i))->GetTerrain();
         W.Get(x, y)->SetTerrain(R.Get(x, y)->GetTerrain() * (1 - s) + neighbours * (s / 8));
     });
 }
