@@ -144,6 +144,10 @@ void main_window::Run(int command_id) {
                              command_id == kCmdCapture || command_id == kCmdGenerate ||
                              command_id == kCmdTerrainParameters;
         if (!goes_on) QApplication::exit(0);
+    } catch (const std::exception& error) {
+        // Anything else (out of memory, say) ends the program after its message too.
+        ShowError(error);
+        QApplication::exit(0);
     }
     RefreshMarks();
 }
