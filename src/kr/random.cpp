@@ -15,11 +15,17 @@ void RandomSeed(int seed) {
     random_state = seed < 0 ? GetTickCount() % 32767u : static_cast<uint32_t>(seed);
 }
 
-int Rand() { return RandFrom(random_state); }
+int Rand() {
+    return RandFrom(random_state);
+}
 
-uint32_t GetRandomState() { return random_state; }
+uint32_t GetRandomState() {
+    return random_state;
+}
 
-void SetRandomState(uint32_t state) { random_state = state; }
+void SetRandomState(uint32_t state) {
+    random_state = state;
+}
 
 uint32_t RandomStateAfter(uint32_t state, uint64_t n) {
     // Compose the affine step s -> a*s + c with itself by repeated squaring (modulo 2^32).

@@ -67,7 +67,8 @@ TEST(Random, SequenceIsTheClassic15BitGenerator) {
     const uint32_t start = KR::GetRandomState();
     for (uint64_t n : {0ull, 1ull, 2ull, 3ull, 1000ull, 65537ull}) {
         KR::SetRandomState(start);
-        for (uint64_t i = 0; i < n; ++i) KR::Rand();
+        for (uint64_t i = 0; i < n; ++i)
+            KR::Rand();
         EXPECT_EQ(KR::RandomStateAfter(start, n), KR::GetRandomState()) << n;
     }
 }
