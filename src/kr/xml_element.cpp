@@ -66,7 +66,7 @@ const XmlNodeData& XmlElement::Data() const {
 }
 
 const char* XmlElement::Name() const {
-    return IsEmpty() ? nullptr : document_->String(Data().name);
+    return View().Name();
 }
 
 bool XmlElement::IsDeclaration() const {
@@ -74,7 +74,7 @@ bool XmlElement::IsDeclaration() const {
 }
 
 int XmlElement::ChildCount() const {
-    return IsEmpty() ? 0 : static_cast<int>(Data().child_count);
+    return View().ChildCount();
 }
 
 XmlElement XmlElement::ChildAt(int position) const {
@@ -123,7 +123,7 @@ XmlElement XmlElement::Child(const char* name, int* position) const {
 }
 
 int XmlElement::AttributeCount() const {
-    return IsEmpty() ? 0 : static_cast<int>(Data().attribute_count);
+    return View().AttributeCount();
 }
 
 int XmlElement::FindAttribute(const char* name, int from) const {
@@ -135,8 +135,7 @@ int XmlElement::FindAttribute(const char* name, int from) const {
 }
 
 const char* XmlElement::Attribute(const char* name) const {
-    int i = FindAttribute(name, 0);
-    return i < 0 ? nullptr : AttributeAt(i).value;
+    return View().Attribute(name);
 }
 
 const char* XmlElement::Attribute(const char* name, int* position) const {
@@ -148,9 +147,7 @@ const char* XmlElement::Attribute(const char* name, int* position) const {
 }
 
 XmlAttribute XmlElement::AttributeAt(int index) const {
-    if (index < 0 || index >= AttributeCount()) return {};
-    const auto& a = document_->attributes[Data().first_attribute + index];
-    return {document_->String(a.name), document_->String(a.value)};
+    return View().AttributeAt(index);
 }
 
 bool XmlElement::HasAttribute(const char* name) const {

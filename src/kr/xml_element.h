@@ -14,16 +14,12 @@
 #include <memory>
 
 #include "kr/xml_result.h"
+#include "kr/xml_view.h"
 
 namespace xml_detail {
 struct XmlDocument;
 struct XmlNodeData;
 }  // namespace xml_detail
-
-struct XmlAttribute {
-    const char* name = nullptr;
-    const char* value = nullptr;  // nullptr for an attribute written without "="
-};
 
 struct XmlClearSection {
     const char* open = nullptr;  // the opening marker as the reader knows it, e.g. "<!--"
@@ -45,6 +41,8 @@ class XmlElement {
                                XmlResult* result = nullptr);
 
     bool IsEmpty() const { return document_ == nullptr; }
+    // A view of this element, valid while this handle (or another into its document) lives.
+    XmlView View() const { return XmlView(document_.get(), node_); }
     // nullptr for the empty node and for an unnamed root.
     const char* Name() const;
     // Whether the element was opened with "<?".

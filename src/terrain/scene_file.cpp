@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -12,6 +13,7 @@
 #include "kr/error.h"
 #include "kr/string_convert.h"
 #include "kr/xml_element.h"
+#include "kr/xml_view.h"
 #include "terrain/app_settings.h"
 #include "terrain/terrain.h"
 
@@ -153,56 +155,82 @@ int IntAttribute(const XmlElement& e, const char* name) {
     return KR::StringToInt(e.Attribute(name));
 }
 
-void ReadVertex(const XmlElement& v, vertex_2d_field& f, int x, int y) {
-    const XmlElement t = Need(v.Child("t")), w = Need(v.Child("w"));
-    const XmlElement s = Need(w.Child("s"));
-    f.SetTerrain(x, y, FloatAttribute(t, "z"));
-    f.SetWater(x, y, FloatAttribute(w, "z"));
-    // The eight flows are taken by position; their names do not matter.
-    float* flows[8];
-    for (int k = 0; k < 8; ++k)
-        flows[k] = f.Flow(k) + f.Index(x, y);
-    for (int k = 0; k < 8; ++k)
-        *flows[k] = KR::StringToFloat(s.AttributeAt(k).value);
+using load_clock = std::chrono::steady_clock;
+
+double Seconds(load_clock::time_point since) {
+    return std::chrono::duration<double>(load_clock::now() - since).count();
 }
 
-// Whether a vertex holds everything ReadVertex takes: checked for the whole cluster before
-// its fields are allocated, so that a file of empty vertices costs no more than its parse.
-bool VertexComplete(const XmlElement& v) {
-    const XmlElement w = v.Child("w");
-    const XmlElement s = w.Child("s");
-    if (!v.Child("t").Attribute("z") || !w.Attribute("z") || s.AttributeCount() < 8) return false;
+// The ten numbers of a vertex as text: height, water and the eight flows; all nullptr when
+// the vertex lacks any of them.
+struct vertex_text {
+    const char* values[10] = {};
+};
+
+// The flows are taken by position; their names do not matter.
+vertex_text VertexText(XmlView v) {
+    const XmlView w = v.Child("w");
+    const XmlView s = w.Child("s");
+    vertex_text text;
+    text.values[0] = v.Child("t").Attribute("z");
+    text.values[1] = w.Attribute("z");
+    if (!text.values[0] || !text.values[1] || s.AttributeCount() < 8) return {};
     for (int k = 0; k < 8; ++k)
-        if (!s.AttributeAt(k).value) return false;
-    return true;
+        if (!(text.values[2 + k] = s.AttributeAt(k).value)) return {};
+    return text;
 }
 
-void ReadCluster(const XmlElement& element, cluster& c) {
+// The rows of a cluster element, each with its vertex elements in order. Every row and vertex
+// is checked before the fields are allocated, so that a file of empty vertices costs no more
+// than its parse.
+std::vector<XmlView> CheckedRows(XmlView element, int columns, int rows) {
+    if (columns < 1 || rows < 1 || rows > element.ChildCount()) StructureError();
+    std::vector<XmlView> row_elements(static_cast<size_t>(rows));
+    int row_position = 0;
+    for (XmlView& row : row_elements) {
+        row = element.Child("row", &row_position);
+        if (row.IsEmpty() || row.ChildCount() < columns) StructureError();
+        int position = 0;
+        for (int i = 0; i < columns; ++i)
+            if (!VertexText(row.Child("v", &position)).values[0]) StructureError();
+    }
+    return row_elements;
+}
+
+void ReadCluster(const XmlElement& element, cluster& c, scene_load_times& times) {
     const int columns = IntAttribute(element, "x"), rows = IntAttribute(element, "y");
     const float end_y = FloatAttribute(element, "end_y"), end_x = FloatAttribute(element, "end_x");
     const float start_y = FloatAttribute(element, "start_y");
     const float start_x = FloatAttribute(element, "start_x");
     // Check the sizes against what the file holds before allocating anything.
-    if (columns < 1 || rows < 1 || rows > element.ChildCount()) StructureError();
-    std::vector<XmlElement> row_elements;
-    row_elements.reserve(size_t(rows));
-    XmlElement rows_handle = element;
-    for (int j = 0; j < rows; ++j) {
-        row_elements.push_back(Need(rows_handle.Child("row", j)));
-        XmlElement row = row_elements.back();
-        if (row.ChildCount() < columns) StructureError();
-        for (int i = 0; i < columns; ++i)
-            if (!VertexComplete(row.Child("v", i))) StructureError();
-    }
+    const std::vector<XmlView> row_elements = CheckedRows(element.View(), columns, rows);
     c.SetExtent(KR::Vector2(start_x, start_y), KR::Vector2(end_x, end_y), columns, rows);
     c.fields[0].Allocate(&c, columns, rows);
     c.fields[1].Allocate(&c, columns, rows);
     c.read_field = &c.fields[0];
     c.write_field = &c.fields[1];
+    vertex_2d_field& f = *c.read_field;
+    float* planes[10] = {f.Terrain(), f.Water()};
+    for (int k = 0; k < 8; ++k)
+        planes[2 + k] = f.Flow(k);
+    // A row's texts are gathered first, so that the conversion can be timed on its own.
+    std::vector<vertex_text> texts(static_cast<size_t>(columns));
     for (int j = 1; j <= rows; ++j) {
-        const XmlElement& row = row_elements[size_t(j - 1)];
-        for (int i = 1; i <= columns; ++i)
-            ReadVertex(Need(row.Child("v", i - 1)), *c.read_field, i, j);
+        int position = 0;
+        for (vertex_text& text : texts)
+            text = VertexText(row_elements[size_t(j - 1)].Child("v", &position));
+        const auto converting = load_clock::now();
+        const size_t first = f.Index(1, j);
+        for (int i = 0; i < columns; ++i)
+            for (int k = 0; k < 10; ++k)
+                planes[k][first + size_t(i)] = KR::StringToFloat(texts[size_t(i)].values[k]);
+        times.convert += Seconds(converting);
+    }
+    // Water is never negative, as SetWater keeps it.
+    for (int j = 1; j <= rows; ++j) {
+        float* water = f.Water() + f.Index(1, j);
+        for (int i = 0; i < columns; ++i)
+            if (water[i] < 0) water[i] = 0;
     }
     c.LinkBorders();
     c.write_field->SwitchCopy(*c.read_field);
@@ -278,7 +306,10 @@ void SaveScene(const char* file_name, const terrain& t, const simulation_setting
     }
 }
 
-void LoadScene(const char* file_name, terrain& t, simulation_settings& s, display_settings& d) {
+void LoadScene(const char* file_name, terrain& t, simulation_settings& s, display_settings& d,
+               scene_load_times* times) {
+    scene_load_times spent;
+    const auto start = load_clock::now();
     std::unique_ptr<cluster[]> clusters;
     int count = 0;
     loaded_state state{s, d};
@@ -286,13 +317,14 @@ void LoadScene(const char* file_name, terrain& t, simulation_settings& s, displa
     try {
         XmlResult result;
         const XmlElement root = XmlElement::FromFile(file_name, "terrain", &result);
+        spent.read = Seconds(start);
         if (root.IsEmpty()) StructureError();
         count = IntAttribute(root, "clusters");
         if (count < 1 || count > root.ChildCount()) StructureError();
         clusters = std::make_unique<cluster[]>(size_t(count));
         XmlElement cluster_handle = root;
         for (int k = 0; k < count; ++k)
-            ReadCluster(Need(cluster_handle.Child("cluster", k)), clusters[k]);
+            ReadCluster(Need(cluster_handle.Child("cluster", k)), clusters[k], spent);
         const XmlElement sun_e = root.Child("sun"), view_e = root.Child("view");
         const XmlElement pos_e = root.Child("view_pos");
         sun.z = FloatAttribute(sun_e, "z");
@@ -333,4 +365,8 @@ void LoadScene(const char* file_name, terrain& t, simulation_settings& s, displa
     t.box_min = t.z_min - 2.0f;
     t.box_max = t.z_max + 2.0f;
     t.ready = 1;
+    if (times) {
+        spent.build = Seconds(start) - spent.read - spent.convert;
+        *times = spent;
+    }
 }

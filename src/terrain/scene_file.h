@@ -17,6 +17,14 @@ void WriteScene(std::ostream& out, const terrain& t, const simulation_settings& 
 void SaveScene(const char* file_name, const terrain& t, const simulation_settings& s,
                const display_settings& d);
 
+// Seconds spent in the parts of a successful load.
+struct scene_load_times {
+    double read = 0;     // the XML reader: the file parsed into its document
+    double convert = 0;  // the numbers of the vertices, text to float
+    double build = 0;    // the rest: checks, fields, borders, settings and draw buffers
+};
+
 // Loads a scene file. Everything is read and checked before anything is replaced: on any
 // error nothing changes and KR::Error ": File structure error! Can't continue." is raised.
-void LoadScene(const char* file_name, terrain& t, simulation_settings& s, display_settings& d);
+void LoadScene(const char* file_name, terrain& t, simulation_settings& s, display_settings& d,
+               scene_load_times* times = nullptr);

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <sstream>
 
 #include "kr/error.h"
@@ -91,6 +95,35 @@ TEST(StringConvert, FloatsWrittenWithSixDigitsReadBackToTheNearestFloat) {
         float expected = 0;
         in >> expected;
         EXPECT_EQ(KR::StringToFloat(out.str().c_str()), expected) << out.str();
+    }
+}
+
+// Plain decimals take a short way of their own; it must give the library's bits, also for texts
+// exactly halfway between two floats and at the ends of the float range.
+TEST(StringConvert, PlainDecimalsGiveTheLibrarysBits) {
+    auto expect_library = [](const char* text) {
+        const char* begin = text + (*text == '+');
+        float expected = 0;
+        std::from_chars(begin, begin + std::strlen(begin), expected);
+        EXPECT_EQ(std::bit_cast<uint32_t>(KR::StringToFloat(text)),
+                  std::bit_cast<uint32_t>(expected))
+            << text;
+    };
+    for (const char* text : {"16777217", "16777219", "3.32147264998639e-5", "6.77605491716804e-8",
+                             "8.79933504620567e-4", "1.03969007730484", "9.94321584701538", "0.1",
+                             "-0", "+0.000123457", "1e-07", "1.17549e-38", "1.17549435e-38",
+                             "3.40282e+38", "340282346638528859811704183484516925440", "9.99999e22",
+                             "1.4e-45", "123456789012345.6", "0.000000000000000000000001"})
+        expect_library(text);
+    // Every 65537th bit pattern, written as the scene saver and as the shortest text do.
+    char text[64];
+    for (uint64_t bits = 0; bits < (1ull << 32); bits += 65537) {
+        const float value = std::bit_cast<float>(uint32_t(bits));
+        if (!std::isfinite(value)) continue;
+        *std::to_chars(text, text + 63, value, std::chars_format::general, 6).ptr = 0;
+        expect_library(text);
+        *std::to_chars(text, text + 63, value).ptr = 0;
+        expect_library(text);
     }
 }
 
