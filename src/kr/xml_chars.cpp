@@ -2,15 +2,6 @@
 
 namespace xml_detail {
 
-bool NamesEqual(const char* a, const char* b) {
-    if (a == nullptr || b == nullptr) return false;
-    while (*a != 0 && Lower(*a) == Lower(*b)) {
-        ++a;
-        ++b;
-    }
-    return *a == 0 && *b == 0;
-}
-
 bool NamesEqual(const char* a, const char* b, size_t b_length) {
     if (a == nullptr) return false;
     for (size_t i = 0; i < b_length; ++i) {

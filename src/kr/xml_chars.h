@@ -74,7 +74,14 @@ inline char* StepChar(char* p) {
 }
 
 // Name comparison of the reader: ASCII letters match regardless of case.
-bool NamesEqual(const char* a, const char* b);
+inline bool NamesEqual(const char* a, const char* b) {
+    if (a == nullptr || b == nullptr) return false;
+    while (*a != 0 && Lower(*a) == Lower(*b)) {
+        ++a;
+        ++b;
+    }
+    return *a == 0 && *b == 0;
+}
 // The same against a name of known length that is not terminated.
 bool NamesEqual(const char* a, const char* b, size_t b_length);
 // Whether text begins with prefix, ignoring case; stops at the text's zero.

@@ -139,6 +139,13 @@ bool Parser::StartTag(const XmlTokenSpan& open) {
     char* last_begin = name.begin;
     char* last_end = name.end;
     Last last = Last::kName;
+    // Attributes in their plain form first; the first that is not ends this short way.
+    for (XmlTokenSpan a, v; scan_.PlainAttribute(&a, &v);) {
+        doc_.attributes.Push({Offset(a.begin), Offset(v.begin)});
+        last_begin = v.begin;
+        last_end = v.end;
+        last = Last::kValue;
+    }
     XmlTokenSpan t = scan_.Next();
     while (t.kind == XmlToken::kText) {
         uint32_t attribute = doc_.attributes.Size();

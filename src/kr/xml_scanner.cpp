@@ -66,11 +66,43 @@ XmlTokenSpan XmlScanner::Next() {
     return t;
 }
 
+bool XmlScanner::PlainAttribute(XmlTokenSpan* name, XmlTokenSpan* value) {
+    char* q = p_;
+    while (IsSpace(*q))
+        ++q;
+    char* name_begin = q;
+    while (CharClass(*q) == 0)
+        ++q;
+    if (q == name_begin || *q != '=') return false;
+    char* equals = q++;
+    const char quote = *q;
+    if (quote != '"' && quote != '\'') return false;
+    char* value_begin = ++q;
+    for (;; ++q) {
+        if (!(CharClass(*q) & kCharQuoteStop)) continue;
+        if (*q == quote) break;
+        if (*q != '"' && *q != '\'') return false;  // '&', '<', the zero or a high byte
+    }
+    *name = {XmlToken::kText, false, -1, name_begin, name_begin, equals};
+    *value = {XmlToken::kQuoted, false, -1, value_begin - 1, value_begin, q};
+    p_ = q + 1;
+    // In the order Next() makes them: what was pending, then the name at its '=', then the
+    // value at its closing quote.
+    if (pending_ != nullptr) {
+        counter_.Cut(pending_);
+        pending_ = nullptr;
+    }
+    *equals = 0;
+    *q = 0;
+    return true;
+}
+
 void XmlScanner::Markup(XmlTokenSpan& t) {
     char second = Lower(p_[1]);
     if (second == '!' || second == 'p' || second == 's') {
         for (int i = 0; i < kOpeningMarkers; ++i) {
-            if (StartsWithNoCase(p_, kClearMarkers[i].open)) {
+            if (Lower(kClearMarkers[i].open[1]) == second &&
+                StartsWithNoCase(p_, kClearMarkers[i].open)) {
                 t.kind = XmlToken::kClear;
                 t.clear = static_cast<int8_t>(i);
                 p_ += std::strlen(kClearMarkers[i].open);

@@ -52,6 +52,12 @@ class XmlScanner {
 
     // The next token after white space.
     XmlTokenSpan Next();
+    // An attribute written plainly as name="value" (or with single quotes) after white
+    // space: name bytes without any special class, the '=' and the opening quote right after
+    // it, a value without '&', '<', zero or bytes of 0x80 and above. If the text here has that
+    // form, reads it as Next() would read its three tokens, cuts both strings and answers true;
+    // else changes nothing and answers false.
+    bool PlainAttribute(XmlTokenSpan* name, XmlTokenSpan* value);
     // In element content: the text from here up to the next '<' or the end; whether it holds
     // an '&'.
     bool ContentRun(char** begin, char** end);

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "kr/xml_arena.h"
 #include "kr/xml_result.h"
 #include "kr/xml_unicode.h"
 
@@ -55,6 +56,7 @@ int LoadXmlFile(const char* file_name, XmlSource* source) {
     }
     size_t size = static_cast<size_t>(info.st_size);
     auto buffer = std::make_unique_for_overwrite<char[]>(size + 1);
+    AdviseHugePages(buffer.get(), size + 1);
     ssize_t got = ReadAll(file.fd(), buffer.get(), size);
     if (got < 0) return kXmlFileNotFound;
     if (got == 0) return kXmlNoXmlData;
