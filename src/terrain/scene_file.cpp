@@ -4,10 +4,13 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "kr/error.h"
@@ -180,9 +183,39 @@ vertex_text VertexText(XmlView v) {
     return text;
 }
 
-// The rows of a cluster element, each with its vertex elements in order. Every row and vertex
-// is checked before the fields are allocated, so that a file of empty vertices costs no more
-// than its parse.
+// Runs work(begin, end) on rows [0, rows): the second half on another thread when there are
+// enough rows. Every failure of a load is the same structure error, so which half fails first
+// does not matter; the first half's failure is raised, else the second's.
+template <class Work>
+void OnTwoThreads(int rows, Work work) {
+    const int half = rows >= 64 ? rows / 2 : rows;
+    std::exception_ptr failure;
+    std::thread other;
+    if (half < rows) {
+        try {
+            other = std::thread([&] {
+                try {
+                    work(half, rows);
+                } catch (...) {
+                    failure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            work(half, rows);  // no thread to be had: this one does both halves
+        }
+    }
+    try {
+        work(0, half);
+    } catch (...) {
+        if (other.joinable()) other.join();
+        throw;
+    }
+    if (other.joinable()) other.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// The rows of a cluster element. Every row and vertex is checked before the fields are
+// allocated, so that a file of empty vertices costs no more than its parse.
 std::vector<XmlView> CheckedRows(XmlView element, int columns, int rows) {
     if (columns < 1 || rows < 1 || rows > element.ChildCount()) StructureError();
     std::vector<XmlView> row_elements(static_cast<size_t>(rows));
@@ -190,10 +223,15 @@ std::vector<XmlView> CheckedRows(XmlView element, int columns, int rows) {
     for (XmlView& row : row_elements) {
         row = element.Child("row", &row_position);
         if (row.IsEmpty() || row.ChildCount() < columns) StructureError();
-        int position = 0;
-        for (int i = 0; i < columns; ++i)
-            if (!VertexText(row.Child("v", &position)).values[0]) StructureError();
     }
+    OnTwoThreads(rows, [&](int begin, int end) {
+        for (int j = begin; j < end; ++j) {
+            int position = 0;
+            for (int i = 0; i < columns; ++i)
+                if (!VertexText(row_elements[size_t(j)].Child("v", &position)).values[0])
+                    StructureError();
+        }
+    });
     return row_elements;
 }
 
@@ -213,25 +251,28 @@ void ReadCluster(const XmlElement& element, cluster& c, scene_load_times& times)
     float* planes[10] = {f.Terrain(), f.Water()};
     for (int k = 0; k < 8; ++k)
         planes[2 + k] = f.Flow(k);
-    // A row's texts are gathered first, so that the conversion can be timed on its own.
-    std::vector<vertex_text> texts(static_cast<size_t>(columns));
-    for (int j = 1; j <= rows; ++j) {
-        int position = 0;
-        for (vertex_text& text : texts)
-            text = VertexText(row_elements[size_t(j - 1)].Child("v", &position));
-        const auto converting = load_clock::now();
-        const size_t first = f.Index(1, j);
-        for (int i = 0; i < columns; ++i)
-            for (int k = 0; k < 10; ++k)
-                planes[k][first + size_t(i)] = KR::StringToFloat(texts[size_t(i)].values[k]);
-        times.convert += Seconds(converting);
-    }
-    // Water is never negative, as SetWater keeps it.
-    for (int j = 1; j <= rows; ++j) {
-        float* water = f.Water() + f.Index(1, j);
-        for (int i = 0; i < columns; ++i)
-            if (water[i] < 0) water[i] = 0;
-    }
+    // A row's texts are gathered first, so that the conversion can be timed on its own (on
+    // the loading thread; the other half runs alongside).
+    const auto loading_thread = std::this_thread::get_id();
+    OnTwoThreads(rows, [&](int begin, int end) {
+        std::vector<vertex_text> texts(static_cast<size_t>(columns));
+        double converting = 0;
+        for (int j = begin + 1; j <= end; ++j) {
+            int position = 0;
+            for (vertex_text& text : texts)
+                text = VertexText(row_elements[size_t(j - 1)].Child("v", &position));
+            const auto start = load_clock::now();
+            const size_t first = f.Index(1, j);
+            for (int i = 0; i < columns; ++i)
+                for (int k = 0; k < 10; ++k)
+                    planes[k][first + size_t(i)] = KR::StringToFloat(texts[size_t(i)].values[k]);
+            // Water is never negative, as SetWater keeps it.
+            for (float* water = planes[1] + first; water < planes[1] + first + columns; ++water)
+                if (*water < 0) *water = 0;
+            converting += Seconds(start);
+        }
+        if (std::this_thread::get_id() == loading_thread) times.convert += converting;
+    });
     c.LinkBorders();
     c.write_field->SwitchCopy(*c.read_field);
 }
