@@ -154,6 +154,11 @@ TEST(XmlReader, Attributes) {
     EXPECT_STREQ(d.Name(), "xml");
     ASSERT_EQ(Parse("<e a=b?/>", &e).error, 0);
     EXPECT_STREQ(e.Attribute("a"), "b?");
+    // Quoted values run into each other and over line feeds.
+    ASSERT_EQ(Parse("<e a=\"1\"b='2'c=\"x\ny\"/>", &e).error, 0);
+    EXPECT_EQ(e.AttributeCount(), 3);
+    EXPECT_STREQ(e.Attribute("b"), "2");
+    EXPECT_STREQ(e.Attribute("c"), "x\ny");
 }
 
 TEST(XmlReader, Entities) {
@@ -251,6 +256,8 @@ TEST(XmlReader, ErrorCodesAndPlaces) {
     ExpectResult("<a 'x'>", kXmlUnexpectedToken, 1, 4);
     ExpectResult("<a b='1'", kXmlUnexpectedToken, 1, 9);
     ExpectResult("<a<b>", kXmlUnexpectedToken, 1, 3);
+    // Lines counted over a tag name cut at its line feed and over quoted line feeds.
+    ExpectResult("<a\nb=\"1\"\nc='x\ny' <", kXmlUnexpectedToken, 4, 4);
 
     // Columns count characters, not bytes; the counted text is the text as written, though
     // the parser has already cut strings and decoded entities in place before the error.
