@@ -1,21 +1,68 @@
 // Speed of the water step and the hand-over to drawing on noise landscapes flooded as
 // generation floods them. Step/<size>/<threads>, ReferenceStep/<size> (the literal model the
 // fast step must match), HandOver/<size>/<threads>; the Erosion variants switch slope
-// collapse on. Run: build/bench/bench_step
+// collapse on; StepLoaded runs the step beside one busy thread per core, as the drawing
+// does in the program. StepParts and HandOverParts report where the time goes (milliseconds
+// per step of each part, averaged over the threads, and each thread's waiting); `allocs`
+// counts heap allocations per step or hand-over.
+// Run: build/bench/bench_step
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_landscape.h"
 #include "terrain/flow_pass.h"
+#include "terrain/step_timing.h"
 #include "terrain/terrain.h"
 #ifndef QOR_NO_REFERENCE
 #include "terrain/reference_model.h"
 #endif
 
+std::atomic<long> allocations{0};
+
+void* operator new(size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
+
 namespace {
+
+// One thread per core spinning on arithmetic while it lives.
+class busy_cores {
+  public:
+    busy_cores() {
+        for (unsigned i = 0; i < std::max(1u, std::thread::hardware_concurrency()); ++i)
+            threads.emplace_back([this] {
+                volatile double x = 1.0;
+                while (!stop.load(std::memory_order_relaxed))
+                    for (int k = 0; k < 1000; ++k)
+                        x = x * 1.0000001 + 1e-9;
+            });
+    }
+    ~busy_cores() {
+        stop = true;
+        for (std::thread& t : threads)
+            t.join();
+    }
+
+  private:
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> threads;
+};
 
 std::unique_ptr<terrain> MakeTerrain(int size, int threads, simulation_settings* s) {
     auto t = std::make_unique<terrain>();
@@ -25,7 +72,29 @@ std::unique_ptr<terrain> MakeTerrain(int size, int threads, simulation_settings*
     return t;
 }
 
-void RunStep(benchmark::State& state, bool erosion) {
+// Milliseconds per iteration of each part, averaged over the threads, and each thread's wait.
+void ReportParts(benchmark::State& state, const step_timing& timing, int threads,
+                 std::initializer_list<std::pair<const char*, step_timing::part>> parts) {
+    const double ms = 1e3 / step_timing::TicksPerSecond() / double(state.iterations());
+    for (const auto& [name, part] : parts) {
+        double sum = 0;
+        for (int t = 0; t < threads; ++t) {
+            double ticks = double(timing.threads[t].ticks[part]);
+            if (part == step_timing::kTransport)  // the strip's whole time, less the rest
+                for (step_timing::part other :
+                     {step_timing::kRain, step_timing::kFlowPhase1, step_timing::kWait})
+                    ticks -= double(timing.threads[t].ticks[other]);
+            sum += ticks;
+        }
+        state.counters[name] = sum / threads * ms;
+    }
+    for (int t = 0; t < threads && parts.size() > 0 && parts.begin()->second == step_timing::kRain;
+         ++t)
+        state.counters["wait" + std::to_string(t)] =
+            double(timing.threads[t].ticks[step_timing::kWait]) * ms;
+}
+
+void RunStep(benchmark::State& state, bool erosion, bool parts = false) {
     const int size = int(state.range(0)), threads = int(state.range(1));
     simulation_settings s;
     s.stop_erosion = erosion ? 0 : 1;
@@ -34,16 +103,29 @@ void RunStep(benchmark::State& state, bool erosion) {
         t->Simulate();
         t->UpdateBuffers();
     }
+    step_timing timing;
+    if (parts) t->StepWorkers().timing = &timing;
+    long allocs = 0;
     for (auto _ : state) {
+        const long before = allocations.load();
         t->Simulate();
+        allocs += allocations.load() - before;
         state.PauseTiming();
         t->UpdateBuffers();
         state.ResumeTiming();
     }
+    t->StepWorkers().timing = nullptr;
 
     state.counters["steps/s"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["bytes/vertex"] = double(t->clusters[0].MemoryBytes()) / (double(size) * size);
+    state.counters["allocs"] = double(allocs) / double(state.iterations());
+    if (parts)
+        ReportParts(state, timing, threads,
+                    {{"rain", step_timing::kRain},
+                     {"phase1", step_timing::kFlowPhase1},
+                     {"transport", step_timing::kTransport},
+                     {"slope", step_timing::kSlope}});
 }
 
 void Step(benchmark::State& state) {
@@ -63,16 +145,52 @@ void StepPlainKernels(benchmark::State& state) {
 void StepErosion(benchmark::State& state) {
     RunStep(state, true);
 }
+void StepParts(benchmark::State& state) {
+    RunStep(state, true, true);
+}
+void StepLoaded(benchmark::State& state) {
+    busy_cores busy;
+    RunStep(state, false);
+}
 
-void HandOver(benchmark::State& state) {
+// Each hand-over follows a step, as in the program (the step is not timed).
+void RunHandOver(benchmark::State& state, bool parts) {
     const int size = int(state.range(0)), threads = int(state.range(1));
     simulation_settings s;
     auto t = MakeTerrain(size, threads, &s);
     t->Simulate();
-    for (auto _ : state)
+    step_timing timing;
+    if (parts) t->StepWorkers().timing = &timing;
+    long allocs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        step_timing* sink = t->StepWorkers().timing;
+        t->StepWorkers().timing = nullptr;
+        t->Simulate();
+        t->StepWorkers().timing = sink;
+        state.ResumeTiming();
+        const long before = allocations.load();
         t->UpdateBuffers();
+        allocs += allocations.load() - before;
+    }
+    t->StepWorkers().timing = nullptr;
     state.counters["hand-overs/s"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    state.counters["allocs"] = double(allocs) / double(state.iterations());
+    if (parts)
+        ReportParts(state, timing, threads,
+                    {{"swap", step_timing::kSwap},
+                     {"copy", step_timing::kCopy},
+                     {"heights", step_timing::kHeights},
+                     {"normals", step_timing::kNormals},
+                     {"depth", step_timing::kDepth},
+                     {"extras", step_timing::kExtras}});
+}
+void HandOver(benchmark::State& state) {
+    RunHandOver(state, false);
+}
+void HandOverParts(benchmark::State& state) {
+    RunHandOver(state, true);
 }
 
 #ifndef QOR_NO_REFERENCE
@@ -120,6 +238,9 @@ BENCHMARK(StepAvx2Kernels)->Args({512, 1})->Unit(benchmark::kMillisecond)->UseRe
 BENCHMARK(StepPlainKernels)->Args({512, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(StepErosion)->Apply(SizesAndThreads);
 BENCHMARK(HandOver)->Apply(SizesAndThreads);
+BENCHMARK(StepLoaded)->Apply(SizesAndThreads);
+BENCHMARK(StepParts)->Apply(SizesAndThreads);
+BENCHMARK(HandOverParts)->Apply(SizesAndThreads);
 
 }  // namespace
 

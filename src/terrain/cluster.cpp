@@ -19,6 +19,7 @@ void cluster::AllocateDrawBuffers() {
     quads_y = size_y - 1;
     const size_t n = size_t(size_x) * size_y + size_t(quads_x) * quads_y;
     const size_t quads = size_t(quads_x) * quads_y;
+    drawn_ground_current = false;
     vertex_data.clear();
     vertex_data.shrink_to_fit();
     indices.clear();
@@ -81,6 +82,7 @@ void cluster::GenerateTerrain(const float* heights, int row_stride) {
         }
     LinkBorders();
     write_field->SwitchCopy(*read_field);
+    write_flows_current = true;
 }
 
 void cluster::LinkBorders() {

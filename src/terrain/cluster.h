@@ -68,4 +68,18 @@ class cluster {
     KR::Vector2 start, end, cell;
     step_scratch scratch;
     std::vector<float> refresh_rows;  // working rows of the hand-over
+    // False from a hand-over, which copies only ground and water into the write field, until
+    // the next step writes its flows (or copies them, when the water stands still).
+    bool write_flows_current = true;
+    // The draw buffers' ground (positions and normals) shows the read field's ground: true
+    // after every refill, false for new buffers. A hand-over then rewrites only the ground
+    // of the rows whose ground the step changed.
+    bool drawn_ground_current = false;
+    std::vector<uint8_t> ground_changed;  // by grid row, during a hand-over
+
+  private:
+    // Refills the draw buffers from the read field; when ground_changed is given, the ground
+    // of the rows whose ground and neighbours' ground did not change is kept.
+    void Refresh(const simulation_settings& settings, float& z_min, float& z_max,
+                 step_workers* workers, const uint8_t* ground_changed);
 };

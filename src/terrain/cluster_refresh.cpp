@@ -1,188 +1,371 @@
 // The hand-over of a finished step: swap the fields, copy the new state into the write field
 // and refill the draw buffers from the read field. Runs between steps, never during one.
+//
+// First the new ground and water are copied into the write field, noting which rows of
+// ground the step changed (with the slope collapse off, none): the ground the draw buffers
+// already show is not written again. Then each thread takes a band of grid rows and sweeps
+// it once. For every row it works out the drawn heights, the normals, the smoothed depth and
+// the centre vertices of the quads above it in short working rows (one per component, so the
+// loops vectorise) while the field rows are in cache, and streams the finished rows into the
+// draw buffers. A band also works out the rows just outside it that its own rows need, so the
+// threads share nothing but the field they read.
+//
+// The write field's flows are not copied: the next step's flow pass overwrites every one of
+// them before anything reads them. They are copied only when no flow pass comes between two
+// hand-overs (see cluster::Step and write_flows_current).
 
 #include <algorithm>
-#include <limits>
+#include <cstring>
+#include <type_traits>
 
 #include "terrain/cluster.h"
 #include "terrain/directions.h"
+#include "terrain/draw_rows.h"
+#include "terrain/simd.h"
 #include "terrain/simulation_settings.h"
+#include "terrain/step_timing.h"
 #include "terrain/step_workers.h"
 
 namespace {
 
+using simd::Load;
+using simd::Select;
+using simd::Splat;
+using simd::Store;
+using vf = simd::vf4;
+constexpr int kLanes = simd::Lanes<vf>;
+
+// Runs point(lanes, column) for the columns [from, to): whole vectors first, then single
+// points, so that nothing outside the range is written. Each works out the same IEEE
+// operations.
+template <class Point>
+void ForColumns(int from, int to, Point point) {
+    int col = from;
+    for (; col + kLanes <= to; col += kLanes)
+        point(vf{}, col);
+    for (; col < to; ++col)
+        point(0.0f, col);
+}
+
+// The working rows of one thread, each one field row (stride) long.
+enum working_row : int {
+    kWeights = 0,             // [3] min(depth / m, 1) of field rows, by field row % 3
+    kSurface = kWeights + 3,  // [3] drawn water height of grid rows, by row % 3
+    kNormals = kSurface + 3,  // [2][5] terrain x, y and water x, y, z, by row % 2
+    kDepth = kNormals + 10,   // [2] smoothed depth of grid rows, by row % 2
+    kCentres = kDepth + 2,    // [8] terrain z, water z, depth, terrain x, y, water x, y, z
+    kColumnX = kCentres + 8,  // float(column)
+    kCentreX = kColumnX + 1,  // column + 0.5
+    kOnes = kCentreX + 1,     // 1.0
+    kRowY = kOnes + 1,        // the row's y
+    kStaging = kRowY + 1,     // [3] one interleaved row on its way out
+    kWorkingRows = kStaging + 3
+};
+
 struct refresh {
-    cluster& c;
+    const cluster& c;
     const vertex_2d_field& F;
-    float m;  // water_min_depth
+    const uint8_t* ground_changed;  // by grid row; all rows changed when null
+    float m;                        // water_min_depth
     float* tpos;
     float* tnorm;
     float* depth;
     float* wpos;
     float* wnorm;
-    int weights_ready_for = -2;  // the grid row whose neighbour weights are in the rolling rows
+    int sx, sy, qx, qy;
+    step_timing* timing;
 
-    refresh(cluster& c, const simulation_settings& s)
+    refresh(cluster& c, const simulation_settings& s, const uint8_t* ground_changed,
+            step_timing* timing)
         : c(c),
           F(*c.read_field),
+          ground_changed(ground_changed),
           m(s.water_min_depth),
           tpos(c.vertex_data.data() + c.terrain_pos_offset),
           tnorm(c.vertex_data.data() + c.terrain_normal_offset),
           depth(c.vertex_data.data() + c.depth_offset),
           wpos(c.vertex_data.data() + c.water_pos_offset),
-          wnorm(c.vertex_data.data() + c.water_normal_offset) {}
+          wnorm(c.vertex_data.data() + c.water_normal_offset),
+          sx(c.size_x),
+          sy(c.size_y),
+          qx(c.quads_x),
+          qy(c.quads_y),
+          timing(timing) {}
 
-    // Drawn heights, shallow-water blending and smoothed depth of grid rows [r0, r1).
-    // weights holds three rows of the stride for the neighbours' wetness.
-    void Heights(int r0, int r1, float& z_min, float& z_max, float* weights) {
-        const int sx = c.size_x;
-        const int stride = F.Stride();
-        const float* terrain = F.Terrain();
-        const float* water = F.Water();
-        for (int r = r0; r < r1; ++r) {
-            const size_t row = F.Index(1, r + 1);
+    // One thread's sweep over grid rows [r0, r1) and the quad rows among them.
+    struct band {
+        const refresh& job;
+        float* rows;
+        size_t row_floats;
+        int thread;
+        float z_min, z_max;
+        int weights_of[3] = {-1, -1, -1};
+
+        float* Row(int index) const { return rows + size_t(index) * row_floats; }
+        float* Surface(int r) const { return Row(kSurface + r % 3); }
+        float* Normal(int r, int component) const {
+            return Row(kNormals + (r % 2) * 5 + component);
+        }
+        float* Depth(int r) const { return Row(kDepth + r % 2); }
+        const float* Ground(int r) const { return job.F.Terrain() + job.F.Index(1, r + 1); }
+
+        void Add(step_timing::part p, uint64_t since) const {
+            if (job.timing) job.timing->Add(thread, p, step_timing::Now() - since);
+        }
+        uint64_t Now() const { return job.timing ? step_timing::Now() : 0; }
+
+        // Whether the drawn ground of corner row n, which its normals take from the rows on
+        // either side, or of quad row q must be written.
+        bool GroundChanged(int n) const {
+            if (!job.ground_changed) return true;
+            for (int r = std::max(n - 1, 0); r <= std::min(n + 1, job.sy - 1); ++r)
+                if (job.ground_changed[r]) return true;
+            return false;
+        }
+        bool CentreGroundChanged(int q) const { return GroundChanged(q) || GroundChanged(q + 1); }
+
+        void Run(int r0, int r1) {
+            const int sx = job.sx, sy = job.sy;
             for (int col = 0; col < sx; ++col) {
-                const size_t v = size_t(r) * sx + col;
-                const float t = terrain[row + col];
-                const float w = water[row + col];
-                float W = t + w;
-                if (w < m) W = t + w + (w / m - 1);
-                tpos[3 * v + 2] = t;
-                wpos[3 * v + 2] = W;
-                if (t < z_min) z_min = t;
-                if (W > z_max) z_max = W;
+                Row(kColumnX)[col] = float(col);
+                Row(kCentreX)[col] = col + 0.5f;
+                Row(kOnes)[col] = 1.0f;
             }
-            // Shallow water leans towards lower, wetter neighbours (inner points only). The
-            // raw depth and ground of the neighbours are the field's own values.
-            if (r >= 1 && r < c.quads_y) ShallowRow(r, weights);
-            SmoothedDepth(water + row, stride, depth + size_t(r) * sx, sx);
+            // Drawn heights from one row above the band to two below it: the normals of the
+            // row after the band, which its last quads need, look one row further.
+            const int surface_end = std::min(r1 + 2, sy), normals_end = std::min(r1 + 1, sy);
+            for (int k = std::max(r0 - 1, 0); k < surface_end; ++k) {
+                SurfaceRow(k, k >= r0 && k < r1);
+                // A row's normals need the drawn heights of the rows on both sides.
+                for (int n = k - 1; n <= k; ++n) {
+                    if (n == k && k != sy - 1) continue;
+                    if (n < r0 || n >= normals_end) continue;
+                    CornerRow(n, n < r1);
+                    const int q = n - 1;
+                    if (q >= r0 && q < std::min(r1, job.qy)) CentreRow(q);
+                }
+            }
+            FinishStreaming();
         }
-    }
 
-    // Blends the drawn surface of the shallow points of grid row r towards their lower, wetter
-    // neighbours. Each neighbour's weight min(depth / m, 1) is computed once per vertex into
-    // rolling rows; the sums add zero for higher neighbours instead of branching, which gives
-    // the same bits (a sum that starts at +0 never becomes -0).
-    void ShallowRow(int r, float* weights) {
-        const int sx = c.size_x, stride = F.Stride();
-        const int width = F.Width();
-        const float* terrain = F.Terrain();
-        const float* water = F.Water();
-        auto weight_row = [&](int field_row) { return weights + size_t(field_row % 3) * stride; };
-        // Field rows r, r + 1 and r + 2 hold grid rows r - 1, r and r + 1.
-        for (int field_row = r; field_row <= r + 2; ++field_row) {
-            if (field_row != r + 2 && weights_ready_for == r - 1) continue;  // rolled over
-            float* g = weight_row(field_row);
-            const float* w = water + F.Index(0, field_row);
-            for (int x = 0; x < width; ++x)
-                g[x] = std::min(w[x] / m, 1.0f);
-        }
-        weights_ready_for = r;
-        const size_t row = F.Index(1, r + 1);
-        for (int col = 1; col < c.quads_x; ++col) {
-            const size_t f = row + col;
-            const float w = water[f];
-            if (!(w < m)) continue;
-            const float t = terrain[f];
-            const float a = w / m;
-            float S = 0, G = 0;
-            int higher = 0;
-            for (int i = 0; i < 8; ++i) {
-                const ptrdiff_t offset = ptrdiff_t(directions::dy[i]) * stride + directions::dx[i];
-                const float dn = water[f + offset], tn = terrain[f + offset];
-                const float g = weight_row(r + 1 + directions::dy[i])[col + 1 + directions::dx[i]];
-                const bool lower = t > tn;
-                S += lower ? (dn + tn) * g : 0.0f;
-                G += lower ? g : 0.0f;
-                higher += lower ? 0 : 1;
+        // The drawn water height of grid row k: shallow water sinks below the surface, then
+        // leans towards lower, wetter neighbours (inner points only).
+        void SurfaceRow(int k, bool own) {
+            const uint64_t start = Now();
+            const vertex_2d_field& F = job.F;
+            const float m = job.m;
+            const size_t row = F.Index(1, k + 1);
+            const float* t = F.Terrain() + row;
+            const float* w = F.Water() + row;
+            float* surface = Surface(k);
+            vf lo = Splat<vf>(z_min), hi = Splat<vf>(z_max);  // the range, lane by lane
+            ForColumns(0, job.sx, [&](auto lanes, int col) {
+                using T = decltype(lanes);
+                const T tc = Load<T>(t + col), wc = Load<T>(w + col);
+                const T plain = tc + wc;
+                const T sunk = tc + wc + (wc / Splat<T>(m) - Splat<T>(1.0f));
+                const T drawn = Select(wc < Splat<T>(m), sunk, plain);
+                Store(surface + col, drawn);
+                if constexpr (std::is_same_v<T, vf>) {
+                    lo = Select(tc < lo, tc, lo);
+                    hi = Select(drawn > hi, drawn, hi);
+                } else {
+                    if (tc < z_min) z_min = tc;
+                    if (drawn > z_max) z_max = drawn;
+                }
+            });
+            if (own) {
+                // The range takes the heights before the blending below.
+                for (int lane = 0; lane < kLanes; ++lane) {
+                    if (lo[lane] < z_min) z_min = lo[lane];
+                    if (hi[lane] > z_max) z_max = hi[lane];
+                }
             }
-            float& W = wpos[3 * (size_t(r) * sx + col) + 2];
-            if (G > 0) {
-                W = (t + w) * a + (S / G) * (1 - a);
-            } else if (higher == 8) {
+            if (k >= 1 && k < job.qy) ShallowRow(k);
+            Add(step_timing::kHeights, start);
+        }
+
+        const float* Weights(int field_row) {
+            float* g = Row(kWeights + field_row % 3);
+            if (weights_of[field_row % 3] != field_row) {
+                const float* w = job.F.Water() + job.F.Index(0, field_row);
+                const float m = job.m;
+                for (int x = 0; x < job.F.Width(); ++x)
+                    g[x] = std::min(w[x] / m, 1.0f);
+                weights_of[field_row % 3] = field_row;
+            }
+            return g;
+        }
+
+        // Each neighbour's weight is min(depth / m, 1); the sums add zero for higher
+        // neighbours instead of branching, which gives the same bits (a sum that starts at +0
+        // never becomes -0). Every point is worked out; only the shallow ones keep the result.
+        void ShallowRow(int r) {
+            const vertex_2d_field& F = job.F;
+            const ptrdiff_t stride = F.Stride();
+            const float m = job.m;
+            const size_t row = F.Index(1, r + 1);
+            const float* terrain = F.Terrain() + row;
+            const float* water = F.Water() + row;
+            float* surface = Surface(r);
+            const float* g_by_dy[3] = {Weights(r) + 1, Weights(r + 1) + 1, Weights(r + 2) + 1};
+            ForColumns(1, job.qx, [&](auto lanes, int col) {
+                using T = decltype(lanes);
+                const T zero{}, one = Splat<T>(1.0f), depth = Splat<T>(m);
+                const T w = Load<T>(water + col), t = Load<T>(terrain + col);
+                const T a = w / depth;
+                T S = zero, G = zero, higher = zero;
+                for (int i = 0; i < 8; ++i) {
+                    const ptrdiff_t offset = directions::dy[i] * stride + directions::dx[i];
+                    const T dn = Load<T>(water + col + offset),
+                            tn = Load<T>(terrain + col + offset);
+                    const T g = Load<T>(g_by_dy[1 + directions::dy[i]] + col + directions::dx[i]);
+                    const auto lower = t > tn;
+                    S = S + Select(lower, (dn + tn) * g, zero);
+                    G = G + Select(lower, g, zero);
+                    higher = higher + Select(lower, zero, one);
+                }
                 // In a hollow (or on flat ground) a film of water shows at its true surface;
                 // less than a tenth of the minimum depth sinks below the ground like dry land.
                 // Testing the surface height instead of the depth would leave every dry
                 // plateau above 0.005 covered by water drawn level with the ground.
-                W = t + w;
-                if (w < m / 10) W = (1 / (m * 10)) * w - 1 + W;
+                const T film = t + w;
+                const T hollow =
+                    Select(w < Splat<T>(m / 10), Splat<T>(1 / (m * 10)) * w - one + film, film);
+                const T blended = (t + w) * a + (S / G) * (one - a);
+                const T kept = Load<T>(surface + col);
+                const T leaned =
+                    Select(G > zero, blended, Select(higher == Splat<T>(8.0f), hollow, kept));
+                Store(surface + col, Select(w < depth, leaned, kept));
+            });
+        }
+
+        // Normals of grid row n, one-sided on the outermost rows and columns; its smoothed
+        // depth; then the row goes out (when it is the band's own).
+        void CornerRow(int n, bool own) {
+            uint64_t start = Now();
+            const int sx = job.sx;
+            const int rd = n > 0 ? n - 1 : n, ru = n < job.sy - 1 ? n + 1 : n;
+            const float* t = Ground(n);
+            const float* t_down = Ground(rd);
+            const float* t_up = Ground(ru);
+            const float* s = Surface(n);
+            const float* s_down = Surface(rd);
+            const float* s_up = Surface(ru);
+            float* tnx = Normal(n, 0);
+            float* tny = Normal(n, 1);
+            float* wnx = Normal(n, 2);
+            float* wny = Normal(n, 3);
+            float* wnz = Normal(n, 4);
+            auto normal = [&](auto lanes, int col, int cl, int cr) {
+                using T = decltype(lanes);
+                const T zero{}, one = Splat<T>(1.0f);
+                Store(tnx + col, Load<T>(t + cl) - Load<T>(t + cr));
+                Store(tny + col, Load<T>(t_down + col) - Load<T>(t_up + col));
+                const T n0 = Load<T>(s + cl) - Load<T>(s + cr);
+                const T n1 = Load<T>(s_down + col) - Load<T>(s_up + col);
+                const T n2 = one;
+                // Water drawn below the ground turns its normal upwards.
+                const T ground = Load<T>(t + col), drawn = Load<T>(s + col);
+                const T steep = (ground - drawn) * Splat<T>(10.0f);
+                const T e = Select(one < steep, one, steep);
+                const auto below = drawn < ground;
+                Store(wnx + col, Select(below, e * zero + (one - e) * n0, n0));
+                Store(wny + col, Select(below, e * zero + (one - e) * n1, n1));
+                Store(wnz + col, Select(below, e * one + (one - e) * n2, n2));
+            };
+            normal(0.0f, 0, 0, std::min(1, sx - 1));
+            ForColumns(1, sx - 1,
+                       [&](auto lanes, int col) { normal(lanes, col, col - 1, col + 1); });
+            if (sx > 1) normal(0.0f, sx - 1, sx - 2, sx - 1);
+            Add(step_timing::kNormals, start);
+
+            start = Now();
+            SmoothedDepth(job.F.Water() + job.F.Index(1, n + 1), job.F.Stride(), Depth(n), sx);
+            Add(step_timing::kDepth, start);
+            if (!own) return;
+
+            start = Now();
+            const size_t v = size_t(n) * sx;
+            float* y = Row(kRowY);
+            std::fill(y, y + sx, float(n));
+            float* staging = Row(kStaging);
+            if (GroundChanged(n)) {
+                StreamTriples(Row(kColumnX), y, t, sx, staging, job.tpos + 3 * v);
+                StreamTriples(tnx, tny, Row(kOnes), sx, staging, job.tnorm + 3 * v);
+            }
+            StreamFloats(Depth(n), sx, job.depth + v);
+            StreamTriples(Row(kColumnX), y, s, sx, staging, job.wpos + 3 * v);
+            StreamTriples(wnx, wny, wnz, sx, staging, job.wnorm + 3 * v);
+            Add(step_timing::kHeights, start);
+        }
+
+        // Smoothed depth of one row: the vertex, the mean of its axis neighbours and the mean
+        // of its diagonal neighbours, a third each (the ring holds no water).
+        static void SmoothedDepth(const float* __restrict w, int stride, float* __restrict out,
+                                  int n) {
+            const float* __restrict up = w - stride;
+            const float* __restrict down = w + stride;
+            for (int c = 0; c < n; ++c) {
+                const float axis = 0.0f + w[c + 1] + w[c - 1] + down[c] + up[c];
+                const float diagonal = 0.0f + down[c + 1] + up[c - 1] + up[c + 1] + down[c - 1];
+                out[c] = 0.33f * w[c] + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
             }
         }
-    }
 
-    // Smoothed depth of one row: the vertex, the mean of its axis neighbours and the mean of
-    // its diagonal neighbours, a third each (the ring holds no water). Field and depth block
-    // never overlap, so the compiler may vectorise.
-    static void SmoothedDepth(const float* __restrict w, int stride, float* __restrict out, int n) {
-        const float* __restrict up = w - stride;
-        const float* __restrict down = w + stride;
-        for (int c = 0; c < n; ++c) {
-            const float axis = 0.0f + w[c + 1] + w[c - 1] + down[c] + up[c];
-            const float diagonal = 0.0f + down[c + 1] + up[c - 1] + up[c + 1] + down[c - 1];
-            out[c] = 0.33f * w[c] + 0.33f * (axis / 4) + 0.33f * (diagonal / 4);
-        }
-    }
-
-    // Normals of grid rows [r0, r1), one-sided on the outermost rows and columns.
-    void Normals(int r0, int r1) {
-        const int sx = c.size_x, sy = c.size_y;
-        for (int r = r0; r < r1; ++r) {
-            const int rd = r > 0 ? r - 1 : r, ru = r < sy - 1 ? r + 1 : r;
-            for (int col = 0; col < sx; ++col) {
-                const int cl = col > 0 ? col - 1 : col, cr = col < sx - 1 ? col + 1 : col;
-                const size_t v = size_t(r) * sx + col;
-                auto z = [sx](const float* pos, int cc, int rr) {
-                    return pos[3 * (size_t(rr) * sx + cc) + 2];
-                };
-                tnorm[3 * v] = z(tpos, cl, r) - z(tpos, cr, r);
-                tnorm[3 * v + 1] = z(tpos, col, rd) - z(tpos, col, ru);
-                tnorm[3 * v + 2] = 1.0f;
-                float n0 = z(wpos, cl, r) - z(wpos, cr, r);
-                float n1 = z(wpos, col, rd) - z(wpos, col, ru);
-                float n2 = 1.0f;
-                const float t = tpos[3 * v + 2], W = wpos[3 * v + 2];
-                if (W < t) {  // water drawn below the ground turns its normal upwards
-                    const float e = std::min((t - W) * 10.0f, 1.0f);
-                    n0 = e * 0.0f + (1 - e) * n0;
-                    n1 = e * 0.0f + (1 - e) * n1;
-                    n2 = e * 1.0f + (1 - e) * n2;
-                }
-                wnorm[3 * v] = n0;
-                wnorm[3 * v + 1] = n1;
-                wnorm[3 * v + 2] = n2;
+        // Centre vertices of quad row q: the lower diagonal and the mean of the corners.
+        void CentreRow(int q) {
+            const uint64_t start = Now();
+            const int qx = job.qx;
+            auto lower = [](float za, float zb, float zd, float ze) {
+                const float bd = zb + zd, ae = za + ze;
+                return 0.5f * (ae < bd ? ae : bd);
+            };
+            auto mean = [](const float* __restrict a, const float* __restrict d,
+                           float* __restrict out, int count) {
+                for (int c = 0; c < count; ++c)
+                    out[c] = 0.25f * (a[c] + a[c + 1] + d[c] + d[c + 1]);
+            };
+            const float* __restrict ta = Ground(q);
+            const float* __restrict td = Ground(q + 1);
+            const float* __restrict sa = Surface(q);
+            const float* __restrict sd = Surface(q + 1);
+            float* __restrict tz = Row(kCentres);
+            float* __restrict wz = Row(kCentres + 1);
+            const bool ground = CentreGroundChanged(q);
+            if (ground) {
+                for (int c = 0; c < qx; ++c)
+                    tz[c] = lower(ta[c], ta[c + 1], td[c], td[c + 1]);
             }
-        }
-    }
+            for (int c = 0; c < qx; ++c)
+                wz[c] = lower(sa[c], sa[c + 1], sd[c], sd[c + 1]);
+            mean(Depth(q), Depth(q + 1), Row(kCentres + 2), qx);
+            for (int k = ground ? 0 : 2; k < 5; ++k)
+                mean(Normal(q, k), Normal(q + 1, k), Row(kCentres + 3 + k), qx);
+            Add(step_timing::kExtras, start);
 
-    // Centre vertices of quad rows [r0, r1): the lower diagonal and the mean of the corners.
-    void Centres(int r0, int r1) {
-        const int sx = c.size_x, qx = c.quads_x;
-        auto lower = [](float za, float zb, float zd, float ze) {
-            const float bd = zb + zd, ae = za + ze;
-            return 0.5f * (ae < bd ? ae : bd);
-        };
-        for (int r = r0; r < r1; ++r)
-            for (int col = 0; col < qx; ++col) {
-                const size_t a = size_t(r) * sx + col, b = a + 1, d = a + sx, e = d + 1;
-                const size_t mv = size_t(sx) * c.size_y + size_t(r) * qx + col;
-                tpos[3 * mv + 2] =
-                    lower(tpos[3 * a + 2], tpos[3 * b + 2], tpos[3 * d + 2], tpos[3 * e + 2]);
-                wpos[3 * mv + 2] =
-                    lower(wpos[3 * a + 2], wpos[3 * b + 2], wpos[3 * d + 2], wpos[3 * e + 2]);
-                depth[mv] = 0.25f * (depth[a] + depth[b] + depth[d] + depth[e]);
-                for (int k = 0; k < 3; ++k) {
-                    tnorm[3 * mv + k] = 0.25f * (tnorm[3 * a + k] + tnorm[3 * b + k] +
-                                                 tnorm[3 * d + k] + tnorm[3 * e + k]);
-                    wnorm[3 * mv + k] = 0.25f * (wnorm[3 * a + k] + wnorm[3 * b + k] +
-                                                 wnorm[3 * d + k] + wnorm[3 * e + k]);
-                }
+            const uint64_t out_start = Now();
+            const size_t v = size_t(job.sx) * job.sy + size_t(q) * qx;
+            float* y = Row(kRowY);
+            std::fill(y, y + qx, q + 0.5f);
+            float* staging = Row(kStaging);
+            // The terrain normal's z is 1 at every corner, and so is their mean.
+            if (ground) {
+                StreamTriples(Row(kCentreX), y, tz, qx, staging, job.tpos + 3 * v);
+                StreamTriples(Row(kCentres + 3), Row(kCentres + 4), Row(kOnes), qx, staging,
+                              job.tnorm + 3 * v);
             }
-    }
+            StreamFloats(Row(kCentres + 2), qx, job.depth + v);
+            StreamTriples(Row(kCentreX), y, wz, qx, staging, job.wpos + 3 * v);
+            StreamTriples(Row(kCentres + 5), Row(kCentres + 6), Row(kCentres + 7), qx, staging,
+                          job.wnorm + 3 * v);
+            Add(step_timing::kExtras, out_start);
+        }
+    };
 };
 
 constexpr int kMaxParts = 64;
 
-// Rows [first, last) of part `index` of `parts`.
 int Split(int rows, int index, int parts) {
     return int(int64_t(rows) * index / parts);
 }
@@ -191,54 +374,88 @@ int Split(int rows, int index, int parts) {
 
 void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& z_max,
                              step_workers* workers) {
-    std::swap(read_field, write_field);
-    // The step left scratch values on the ring of what is now the read field.
-    read_field->PrepareRing();
-    const int rows = read_field->Height();
-    if (!workers || workers->Count() == 1) {
-        write_field->SwitchCopy(*read_field);
-    } else {
-        const int parts = workers->Count();
-        workers->Run([&](int t) {
-            write_field->SwitchCopyRows(*read_field, Split(rows, t, parts),
-                                        Split(rows, t + 1, parts));
-        });
-        write_field->FinishCopy(*read_field);
+    step_timing* timing = workers ? workers->timing : nullptr;
+    const bool ground_drawn = drawn_ground_current;  // the read field's, before the swap
+    {
+        timed_part timed(timing, 0, step_timing::kSwap);
+        // No flow pass wrote the write field's flows since the last hand-over: they must be
+        // the read field's before the write field is read.
+        if (!write_flows_current && read_field->IsAllocated() && write_field->IsAllocated()) {
+            write_field->CheckCopySource(*read_field);
+            write_field->CopyRows(*read_field, 1, read_field->Height() - 1,
+                                  vertex_2d_field::planes::flows);
+        }
+        std::swap(read_field, write_field);
+        // The step left scratch values on the ring of what is now the read field.
+        read_field->PrepareRing();
+        write_field->CheckCopySource(*read_field);
     }
-    RefreshBuffers(s, z_min, z_max, workers);
+    if (vertex_data.empty()) {
+        timed_part timed(timing, 0, step_timing::kCopy);
+        write_field->SwitchCopy(*read_field);
+        return;
+    }
+    // The new ground and water into the write field. Its ground is what the draw buffers
+    // show, so a row whose ground is the same need not be copied nor drawn again.
+    const int rows = read_field->Height() - 2;
+    if (ground_changed.size() != size_t(rows)) ground_changed.assign(size_t(rows), 1);
+    const vertex_2d_field& R = *read_field;
+    vertex_2d_field& W = *write_field;
+    const size_t row_bytes = size_t(R.Width() - 2) * sizeof(float);
+    auto copy = [&](int first, int end, int thread) {
+        timed_part timed(timing, thread, step_timing::kCopy);
+        for (int k = first; k < end; ++k) {
+            const size_t at = R.Index(1, k + 1);
+            const bool changed =
+                !ground_drawn || std::memcmp(R.Terrain() + at, W.Terrain() + at, row_bytes) != 0;
+            ground_changed[size_t(k)] = changed;
+            W.CopyRows(R, k + 1, k + 2,
+                       changed ? vertex_2d_field::planes::ground_and_water
+                               : vertex_2d_field::planes::water);
+        }
+    };
+    const int parts = workers ? std::clamp(std::min(workers->Count(), rows), 1, kMaxParts) : 1;
+    if (parts == 1)
+        copy(0, rows, 0);
+    else
+        workers->Run([&](int t) {
+            if (t < parts) copy(Split(rows, t, parts), Split(rows, t + 1, parts), t);
+        });
+    write_field->FinishCopy(*read_field);
+    write_flows_current = false;
+    Refresh(s, z_min, z_max, workers, ground_changed.data());
 }
 
 void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& z_max,
                              step_workers* workers) {
     if (vertex_data.empty() || !read_field->IsAllocated()) return;
-    refresh job(*this, s);
-    const int parts = workers ? std::min({workers->Count(), size_y, kMaxParts}) : 1;
-    const size_t weight_floats = size_t(3) * size_t(read_field->Stride());
-    if (refresh_rows.size() < weight_floats * size_t(std::max(parts, 1)))
-        refresh_rows.assign(weight_floats * size_t(std::max(parts, 1)), 0.0f);
-    if (parts <= 1) {
-        job.Heights(0, size_y, z_min, z_max, refresh_rows.data());
-        job.Normals(0, size_y);
-        job.Centres(0, quads_y);
-        return;
-    }
+    Refresh(s, z_min, z_max, workers, nullptr);
+}
+
+void cluster::Refresh(const simulation_settings& s, float& z_min, float& z_max,
+                      step_workers* workers, const uint8_t* changed) {
+    refresh job(*this, s, changed, workers ? workers->timing : nullptr);
+    const int parts = workers ? std::clamp(std::min(workers->Count(), size_y), 1, kMaxParts) : 1;
+    const size_t row_floats = size_t(read_field->Stride());
+    const size_t band_floats = row_floats * kWorkingRows;
+    if (refresh_rows.size() < band_floats * size_t(parts))
+        refresh_rows.assign(band_floats * size_t(parts), 0.0f);
     float mins[kMaxParts], maxs[kMaxParts];
-    workers->Run([&](int t) {
+    auto run = [&](int t) {
         if (t >= parts) return;
-        mins[t] = z_min;
-        maxs[t] = z_max;
-        refresh part = job;  // its own rolling rows
-        part.Heights(Split(size_y, t, parts), Split(size_y, t + 1, parts), mins[t], maxs[t],
-                     refresh_rows.data() + weight_floats * size_t(t));
-    });
+        refresh::band b{job,  refresh_rows.data() + band_floats * size_t(t), row_floats, t, z_min,
+                        z_max};
+        b.Run(Split(size_y, t, parts), Split(size_y, t + 1, parts));
+        mins[t] = b.z_min;
+        maxs[t] = b.z_max;
+    };
+    if (parts == 1)
+        run(0);
+    else
+        workers->Run(run);
     for (int t = 0; t < parts; ++t) {
         if (mins[t] < z_min) z_min = mins[t];
         if (maxs[t] > z_max) z_max = maxs[t];
     }
-    workers->Run([&](int t) {
-        if (t < parts) job.Normals(Split(size_y, t, parts), Split(size_y, t + 1, parts));
-    });
-    workers->Run([&](int t) {
-        if (t < parts) job.Centres(Split(quads_y, t, parts), Split(quads_y, t + 1, parts));
-    });
+    drawn_ground_current = true;
 }

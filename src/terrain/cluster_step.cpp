@@ -12,6 +12,13 @@ void cluster::Step(const simulation_settings& s, step_workers* workers) {
     vertex_2d_field& W = *write_field;
     if (!R.IsAllocated() || !W.IsAllocated()) return;
     scratch.Prepare(R.Stride(), R.Height() - 2, workers ? workers->Count() : 1);
-    if (!s.stop_water) RunFlowPass(s, R, W, scratch, workers);
+    if (!s.stop_water) {
+        RunFlowPass(s, R, W, scratch, workers);
+    } else if (!write_flows_current) {
+        // The flows stand still: they stay what the read field holds.
+        W.CheckCopySource(R);
+        W.CopyRows(R, 1, R.Height() - 1, vertex_2d_field::planes::flows);
+    }
+    write_flows_current = true;
     if (!s.stop_erosion) RunSlopePass(R, W, scratch, workers);
 }

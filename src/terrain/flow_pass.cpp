@@ -19,7 +19,7 @@
 #include "terrain/flow_pass.h"
 
 #include <algorithm>
-#include <thread>
+#include <atomic>
 
 #include "kr/random.h"
 #include "terrain/directions.h"
@@ -27,6 +27,7 @@
 #include "terrain/simulation_settings.h"
 #include "terrain/step_constants.h"
 #include "terrain/step_scratch.h"
+#include "terrain/step_timing.h"
 #include "terrain/step_workers.h"
 #include "terrain/vertex_2d_field.h"
 
@@ -44,14 +45,26 @@ namespace dir = directions;
 constexpr int kSlots = step_scratch::kSlots;
 constexpr int kLineFloats = 16;  // strips start on cache lines
 
-void WaitUntil(const std::atomic<int>& counter, int value) {
-    int spins = 0;
-    while (counter.load(std::memory_order_acquire) < value) {
-        if (++spins < 4096)
-            __builtin_ia32_pause();
-        else
-            std::this_thread::yield();
+// Waits until counter reaches value. A short spin covers the few microseconds a running
+// neighbour needs to finish its row; then the thread sleeps, so that a neighbour which lost
+// its core to other work (the drawing, say) gets it back instead of watching us spin.
+constexpr int kSpins = 2000;
+
+void WaitUntil(const std::atomic<int>& counter, int value, step_timing* timing, int thread) {
+    int seen = counter.load(std::memory_order_acquire);
+    if (seen >= value) return;
+    timed_part timed(timing, thread, step_timing::kWait);
+    for (int spin = 0; spin < kSpins; ++spin) {
+        __builtin_ia32_pause();
+        if (counter.load(std::memory_order_acquire) >= value) return;
     }
+    while ((seen = counter.load(std::memory_order_acquire)) < value)
+        counter.wait(seen, std::memory_order_acquire);
+}
+
+void Publish(std::atomic<int>& counter, int value) {
+    counter.store(value, std::memory_order_release);
+    counter.notify_all();  // no system call while nobody sleeps on it
 }
 
 // The receives of a vertex in the order they reach it: m names the neighbour (vertex + d_m)
@@ -84,6 +97,7 @@ struct flow_pass {
     bool rain;
     uint32_t random_state;  // before the first draw of the pass
     int end;                // one past the last vector's last lane of a whole row
+    step_timing* timing;    // where the parts' times go, if anywhere
 
     // ---- rows
 
@@ -200,6 +214,7 @@ struct flow_pass {
         const vf rain_amount = Splat(s.rain_multiplier * s.timescale);
         const vf multiplier = Splat(s.rain_multiplier);
         // The rain falls into the write field's water.
+        const uint64_t rain_start = timing ? step_timing::Now() : 0;
         for (int x = from; x < to; x += kLanes) {
             vf start = FoundWater(t, y, x);
             if (rain) {
@@ -209,6 +224,8 @@ struct flow_pass {
             }
             Store(start_water + x, start);
         }
+        if (timing) timing->Add(t, step_timing::kRain, step_timing::Now() - rain_start);
+        timed_part timed(timing, t, step_timing::kFlowPhase1);
         for (int x = from; x < to; x += kLanes) {
             const vf h = Load(rows_by_dy[1] + x);
             vf f[8];
@@ -305,8 +322,8 @@ struct flow_pass {
         const size_t row = W.Index(0, y);
         const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
         // The strips on either side carried their forward flows of the row before.
-        if (t > 0) WaitUntil(scratch.strips[t - 1].forward, y - 1);
-        if (t + 1 < strips) WaitUntil(scratch.strips[t + 1].forward, y - 1);
+        if (t > 0) WaitUntil(scratch.strips[t - 1].forward, y - 1, timing, t);
+        if (t + 1 < strips) WaitUntil(scratch.strips[t + 1].forward, y - 1, timing, t);
         for (int x = from; x < to; x += kLanes) {
             for (int f = 0; f < 3; ++f) {
                 const int k = kForwardChained[f], m = dir::opposite[k];
@@ -317,7 +334,7 @@ struct flow_pass {
                 Store(Forward(y, f) + x, Select(Moves(r), (one - share) * f0 + behind * share, f0));
             }
         }
-        scratch.strips[t].forward.store(y, std::memory_order_release);
+        Publish(scratch.strips[t].forward, y);
         ChainAlongRow(y, t);
         for (int x = from; x < to; x += kLanes) {
             for (int k : {0, 2, 4, 7}) {
@@ -338,14 +355,14 @@ struct flow_pass {
         const float* f0 = Limited(t, y, 0);
         const float* share = BeforeShare(t, y, kSlotOf[1]);
         float* chain = Chain(y);
-        if (t > 0) WaitUntil(scratch.strips[t - 1].chain, y);
+        if (t > 0) WaitUntil(scratch.strips[t - 1].chain, y, timing, t);
         float carried = chain[from - 1];
         for (int x = from; x < to; ++x) {
             const float sent = f0[x - 1] * s.timescale;  // from the vertex behind along +x
             carried = sent <= 0 ? f0[x] : (1 - share[x]) * f0[x] + carried * share[x];
             chain[x] = carried;
         }
-        scratch.strips[t].chain.store(y, std::memory_order_release);
+        Publish(scratch.strips[t].chain, y);
     }
 
     // Backward flows: braked earlier, read, then carried from the later vertex behind.
@@ -369,7 +386,9 @@ struct flow_pass {
     // ---- one strip, row by row: a row is finished once the next row's earlier receives
     // are known.
 
+    // The whole strip counts as transport; the benchmark takes the other parts out of it.
     void Run(int t) {
+        timed_part timed(timing, t, step_timing::kTransport);
         Accelerate(1, t);
         for (int y = 1; y <= rows; ++y) {
             Accelerate(y + 1, t);
@@ -424,6 +443,7 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
     // Rain type 3 names a rain map, which adds nothing.
     const bool rain = !s.stop_rain && (s.rain_type == 1 || s.rain_type == 2);
     const uint32_t random_state = KR::GetRandomState();
+    step_timing* timing = workers ? workers->timing : nullptr;
     for (int t = 0; t < strips; ++t) {
         scratch.strips[t].forward.store(0, std::memory_order_relaxed);
         scratch.strips[t].chain.store(0, std::memory_order_relaxed);
@@ -438,16 +458,16 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
             });
     };
     if (UseAvx512()) {
-        flow_pass<simd::vf16> pass{s,    R,      W,    scratch,      columns,
-                                   rows, strips, rain, random_state, End(columns, 16)};
+        flow_pass<simd::vf16> pass{
+            s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 16), timing};
         run(pass, RunAvx512);
     } else if (UseAvx2()) {
-        flow_pass<simd::vf8> pass{s,    R,      W,    scratch,      columns,
-                                  rows, strips, rain, random_state, End(columns, 8)};
+        flow_pass<simd::vf8> pass{
+            s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 8), timing};
         run(pass, RunAvx2);
     } else {
-        flow_pass<simd::vf4> pass{s,    R,      W,    scratch,      columns,
-                                  rows, strips, rain, random_state, End(columns, 4)};
+        flow_pass<simd::vf4> pass{
+            s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 4), timing};
         run(pass, RunPlain);
     }
     // The pass drew one random value per vertex on the stepping thread.

@@ -10,6 +10,7 @@
 #include "terrain/directions.h"
 #include "terrain/step_constants.h"
 #include "terrain/step_scratch.h"
+#include "terrain/step_timing.h"
 #include "terrain/step_workers.h"
 #include "terrain/vertex_2d_field.h"
 
@@ -23,6 +24,7 @@ struct slope_pass {
     vertex_2d_field& W;
     step_scratch& scratch;
     int columns, rows;
+    step_timing* timing;
 
     // What each vertex of field row y sends: its own loss and the share for each direction.
     // Ring positions send nothing (count 0).
@@ -61,6 +63,7 @@ struct slope_pass {
     // Adds to each vertex of rows [y_begin, y_end) what its neighbours and itself send it,
     // in the column-major order in which the sources are visited.
     void Gather(int y_begin, int y_end, int thread) {
+        timed_part timed(timing, thread, step_timing::kSlope);
         struct source_row {
             float *count, *self, *share[8];
         } src[3];
@@ -107,7 +110,7 @@ void RunSlopePass(const vertex_2d_field& R, vertex_2d_field& W, step_scratch& sc
                   step_workers* workers) {
     const int columns = R.Width() - 2, rows = R.Height() - 2;
     const int threads = std::min(workers ? workers->Count() : 1, rows);
-    slope_pass slope{R, W, scratch, columns, rows};
+    slope_pass slope{R, W, scratch, columns, rows, workers ? workers->timing : nullptr};
     if (threads == 1) {
         slope.Gather(1, rows + 1, 0);
         return;

@@ -17,19 +17,20 @@ step_workers::~step_workers() {
         t.join();
 }
 
-void step_workers::Run(const std::function<void(int)>& new_job) {
+void step_workers::RunJob(const void* new_job, call new_invoke) {
     if (count == 1) {
-        new_job(0);
+        new_invoke(new_job, 0);
         return;
     }
     {
         std::lock_guard lock(mutex);
-        job = &new_job;
+        job = new_job;
+        invoke = new_invoke;
         unfinished = count - 1;
         ++generation;
     }
     wake.notify_all();
-    new_job(0);
+    new_invoke(new_job, 0);
     std::unique_lock lock(mutex);
     done.wait(lock, [this] { return unfinished == 0; });
     job = nullptr;
@@ -38,15 +39,17 @@ void step_workers::Run(const std::function<void(int)>& new_job) {
 void step_workers::WorkerLoop(int index) {
     unsigned seen = 0;
     for (;;) {
-        const std::function<void(int)>* current;
+        const void* current;
+        call current_invoke;
         {
             std::unique_lock lock(mutex);
             wake.wait(lock, [&] { return quitting || generation != seen; });
             if (quitting) return;
             seen = generation;
             current = job;
+            current_invoke = invoke;
         }
-        (*current)(index);
+        current_invoke(current, index);
         {
             std::lock_guard lock(mutex);
             if (--unfinished == 0) done.notify_one();

@@ -5,10 +5,11 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
+
+struct step_timing;
 
 class step_workers {
   public:
@@ -18,16 +19,26 @@ class step_workers {
     step_workers& operator=(const step_workers&) = delete;
 
     int Count() const { return count; }
-    void Run(const std::function<void(int thread_index)>& job);
+    // The job is only referred to, never copied: handing it over allocates nothing.
+    template <class Job>
+    void Run(const Job& job) {
+        RunJob(&job, [](const void* j, int thread) { (*static_cast<const Job*>(j))(thread); });
+    }
+
+    // Where the passes run on these workers add their times, when set (benchmarks).
+    step_timing* timing = nullptr;
 
   private:
+    using call = void (*)(const void* job, int thread_index);
+    void RunJob(const void* job, call invoke);
     void WorkerLoop(int index);
 
     int count;
     std::vector<std::thread> threads;
     std::mutex mutex;
     std::condition_variable wake, done;
-    const std::function<void(int)>* job = nullptr;
+    const void* job = nullptr;
+    call invoke = nullptr;
     unsigned generation = 0;
     int unfinished = 0;
     bool quitting = false;

@@ -186,12 +186,14 @@ KR::Vector4 terrain::GetFlowVelocity(float x, float y) {
     float fx, fy;
     if (!k || !Locate(*k, x, y, i, j, fx, fy)) return KR::Vector4(0, 0, 0, 0);
     const vertex_2d_field& W = *k->write_field;
-    auto vertex_flow = [&W](int vx, int vy) {
+    // Until the next step writes them, the write field's flows are the read field's.
+    const vertex_2d_field& flows = *k->read_field;
+    auto vertex_flow = [&W, &flows](int vx, int vy) {
         KR::Vector4 v(0, 0, 0, 0);
         const float divisor = W.GetWater(vx, vy) / 3.0f + 1.0f;
         for (int d = 0; d < directions::kCount; ++d) {
             const KR::Vector4 direction(float(directions::dx[d]), float(directions::dy[d]), 0, 0);
-            v += direction * (W.GetFlow(vx, vy, d) / divisor);
+            v += direction * (flows.GetFlow(vx, vy, d) / divisor);
         }
         return v;
     };

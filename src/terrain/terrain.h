@@ -63,6 +63,7 @@ class terrain : public object_world {
     // Threads a step and a hand-over are spread over (1 by default).
     void SetStepThreads(int count);
     int StepThreads() const { return workers->Count(); }
+    step_workers& StepWorkers() { return *workers; }
 
     // With publishing on, ticks move a copy of the view taken by BeginTick; the main thread
     // applies the copy's motion with TakeTickMotion after the step is done.

@@ -147,7 +147,8 @@ void vertex_2d_field::CopyFrom(int x, int y, const vertex_2d_field& other) {
 }
 
 void vertex_2d_field::SwitchCopy(const vertex_2d_field& source) {
-    SwitchCopyRows(source, 1, height - 1);
+    CheckCopySource(source);
+    CopyRows(source, 1, height - 1, planes::all);
     FinishCopy(source);
 }
 
@@ -156,15 +157,11 @@ void vertex_2d_field::FinishCopy(const vertex_2d_field& source) {
     PrepareRing();
 }
 
-void vertex_2d_field::SwitchCopyRows(const vertex_2d_field& source, int y_begin, int y_end) {
+void vertex_2d_field::CheckCopySource(const vertex_2d_field& source) const {
     if (!source.IsAllocated() || !IsAllocated())
         throw KR::Error("vertex_2d_field::SwitchCopy", ": Source field was not allocated!");
     if (source.owner != owner || source.width != width || source.height != height)
         throw KR::Error("vertex_2d_field::SwitchCopy", ": Inconpatible fields!");
-    const size_t count = size_t(width - 2) * sizeof(float);
-    for (int p = 0; p < 2 + kFlows; ++p)
-        for (int y = std::max(y_begin, 1); y < std::min(y_end, height - 1); ++y)
-            std::memcpy(plane(p) + Index(1, y), source.plane(p) + source.Index(1, y), count);
 }
 
 void vertex_2d_field::LinkBorders() {

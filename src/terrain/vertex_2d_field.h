@@ -58,8 +58,19 @@ class vertex_2d_field {
     // Copies every interior vertex of source into this field and prepares the ring.
     // Raises KR::Error when source is not allocated or the fields do not match.
     void SwitchCopy(const vertex_2d_field& source);
-    // The same in parts: rows [y_begin, y_end) (on several threads at once), then the ring.
-    void SwitchCopyRows(const vertex_2d_field& source, int y_begin, int y_end);
+    // The same in parts: CheckCopySource, then rows [y_begin, y_end) (on several threads at
+    // once), then the ring. A copy may take only the ground and the water, or only the flows.
+    enum class planes { all, ground, water, ground_and_water, flows };
+    void CheckCopySource(const vertex_2d_field& source) const;
+    void CopyRows(const vertex_2d_field& source, int y_begin, int y_end, planes which) {
+        // Planes: ground, water, then the flows.
+        static constexpr int kFirst[] = {0, 0, 1, 0, 2}, kEnd[] = {2 + kFlows, 1, 2, 2, 2 + kFlows};
+        const size_t bytes = size_t(width - 2) * sizeof(float);
+        for (int p = kFirst[int(which)]; p < kEnd[int(which)]; ++p)
+            for (int y = y_begin < 1 ? 1 : y_begin; y < y_end && y < height - 1; ++y)
+                __builtin_memcpy(plane(p) + Index(1, y), source.plane(p) + source.Index(1, y),
+                                 bytes);
+    }
     void FinishCopy(const vertex_2d_field& source);
 
     // Links the ring to the interior (the border mirrors from now on) and prepares it.

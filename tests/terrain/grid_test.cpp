@@ -219,9 +219,10 @@ TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
     EXPECT_EQ(t.FindCluster(10.0f, 8.0f), &t.clusters[0]);
     EXPECT_EQ(t.FindCluster(10.5f, 8.0f), nullptr);
 
-    // A single flow along +x at (3, 3) shows up weighted by the water it moves in.
+    // A single flow along +x at (3, 3) shows up weighted by the water it moves in. The flows
+    // are the last step's (the read field's); the water includes what was poured since.
     t.clusters[0].write_field->SetWater(4, 4, 3.0f);
-    t.clusters[0].write_field->Flow(0)[t.clusters[0].write_field->Index(4, 4)] = 2.0f;
+    t.clusters[0].read_field->Flow(0)[t.clusters[0].read_field->Index(4, 4)] = 2.0f;
     const KR::Vector4 v = t.GetFlowVelocity(3.0f, 3.0f);
     EXPECT_FLOAT_EQ(v.x, 2.0f / (3.0f / 3.0f + 1.0f));
     EXPECT_EQ(v.y, 0.0f);
