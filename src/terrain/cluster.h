@@ -78,6 +78,8 @@ class cluster {
     std::vector<uint8_t> ground_changed;  // by grid row, during a hand-over
 
   private:
+    // How many of the workers share rows [0, rows) of a hand-over.
+    int Parts(const step_workers* workers, int rows) const;
     // Refills the draw buffers from the read field; when ground_changed is given, the ground
     // of the rows whose ground and neighbours' ground did not change is kept.
     void Refresh(const simulation_settings& settings, float& z_min, float& z_max,

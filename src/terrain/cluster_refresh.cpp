@@ -372,6 +372,11 @@ int Split(int rows, int index, int parts) {
 
 }  // namespace
 
+int cluster::Parts(const step_workers* workers, int rows) const {
+    if (!workers || scratch.thread_choice.Crowded()) return 1;
+    return std::clamp(std::min(workers->Count(), rows), 1, kMaxParts);
+}
+
 void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& z_max,
                              step_workers* workers) {
     step_timing* timing = workers ? workers->timing : nullptr;
@@ -414,7 +419,7 @@ void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& 
                                : vertex_2d_field::planes::water);
         }
     };
-    const int parts = workers ? std::clamp(std::min(workers->Count(), rows), 1, kMaxParts) : 1;
+    const int parts = Parts(workers, rows);
     if (parts == 1)
         copy(0, rows, 0);
     else
@@ -435,7 +440,7 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
 void cluster::Refresh(const simulation_settings& s, float& z_min, float& z_max,
                       step_workers* workers, const uint8_t* changed) {
     refresh job(*this, s, changed, workers ? workers->timing : nullptr);
-    const int parts = workers ? std::clamp(std::min(workers->Count(), size_y), 1, kMaxParts) : 1;
+    const int parts = Parts(workers, size_y);
     const size_t row_floats = size_t(read_field->Stride());
     const size_t band_floats = row_floats * kWorkingRows;
     if (refresh_rows.size() < band_floats * size_t(parts))

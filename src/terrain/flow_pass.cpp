@@ -18,6 +18,7 @@
 
 #include "terrain/flow_pass.h"
 
+#include <immintrin.h>
 #include <algorithm>
 #include <atomic>
 
@@ -32,6 +33,8 @@
 #include "terrain/vertex_2d_field.h"
 
 step_kernels step_kernel_limit = step_kernels::best;
+// Streaming pays once a field no longer fits in the last-level cache beside the other.
+size_t streamed_field_bytes = kStreamedFieldBytes;
 
 namespace {
 
@@ -50,21 +53,34 @@ constexpr int kLineFloats = 16;  // strips start on cache lines
 // its core to other work (the drawing, say) gets it back instead of watching us spin.
 constexpr int kSpins = 2000;
 
-void WaitUntil(const std::atomic<int>& counter, int value, step_timing* timing, int thread) {
+void WaitUntil(const std::atomic<int>& counter, int value, uint64_t& waited) {
     int seen = counter.load(std::memory_order_acquire);
     if (seen >= value) return;
-    timed_part timed(timing, thread, step_timing::kWait);
-    for (int spin = 0; spin < kSpins; ++spin) {
+    const uint64_t start = step_timing::Now();
+    for (int spin = 0; spin < kSpins && seen < value; ++spin) {
         __builtin_ia32_pause();
-        if (counter.load(std::memory_order_acquire) >= value) return;
+        seen = counter.load(std::memory_order_acquire);
     }
-    while ((seen = counter.load(std::memory_order_acquire)) < value)
+    while (seen < value) {
         counter.wait(seen, std::memory_order_acquire);
+        seen = counter.load(std::memory_order_acquire);
+    }
+    waited += step_timing::Now() - start;
 }
 
 void Publish(std::atomic<int>& counter, int value) {
     counter.store(value, std::memory_order_release);
     counter.notify_all();  // no system call while nobody sleeps on it
+}
+
+inline void StreamStore(float* p, simd::vf4 v) {
+    _mm_stream_ps(p, (__m128)v);
+}
+__attribute__((target("avx"))) inline void StreamStore(float* p, simd::vf8 v) {
+    _mm256_stream_ps(p, (__m256)v);
+}
+__attribute__((target("avx512f"))) inline void StreamStore(float* p, simd::vf16 v) {
+    _mm512_stream_ps(p, (__m512)v);
 }
 
 // The receives of a vertex in the order they reach it: m names the neighbour (vertex + d_m)
@@ -98,6 +114,17 @@ struct flow_pass {
     uint32_t random_state;  // before the first draw of the pass
     int end;                // one past the last vector's last lane of a whole row
     step_timing* timing;    // where the parts' times go, if anywhere
+    bool stream;            // the write field goes past the caches
+
+    // A store into the write field. On a grid far larger than the caches the write field's
+    // lines would only be read from memory to be overwritten and evicted again before the
+    // next step reads them; streaming stores skip that read. Rows are aligned to the vectors.
+    void StoreField(float* p, vf v) const {
+        if (stream)
+            StreamStore(p, v);
+        else
+            Store(p, v);
+    }
 
     // ---- rows
 
@@ -252,7 +279,7 @@ struct flow_pass {
                 Store(Limited(t, y, i) + x, v);
                 sum = sum + v;
             }
-            if (x >= own_from && x < own_to) Store(outflow + x, sum);
+            if (x >= own_from && x < own_to) StoreField(outflow + x, sum);
         }
         // Past the last vertex nothing moves.
         if (to == end)
@@ -311,7 +338,7 @@ struct flow_pass {
                 Store(AfterShare(t, n) + x, r / raised);
                 w = Select(Moves(r), raised, w);
             }
-            Store(water + x, w);
+            StoreField(water + x, w);
         }
     }
 
@@ -322,8 +349,9 @@ struct flow_pass {
         const size_t row = W.Index(0, y);
         const vf one = Splat(1.0f), braking = Splat(kBackFlowBraking);
         // The strips on either side carried their forward flows of the row before.
-        if (t > 0) WaitUntil(scratch.strips[t - 1].forward, y - 1, timing, t);
-        if (t + 1 < strips) WaitUntil(scratch.strips[t + 1].forward, y - 1, timing, t);
+        if (t > 0) WaitUntil(scratch.strips[t - 1].forward, y - 1, scratch.strips[t].waited);
+        if (t + 1 < strips)
+            WaitUntil(scratch.strips[t + 1].forward, y - 1, scratch.strips[t].waited);
         for (int x = from; x < to; x += kLanes) {
             for (int f = 0; f < 3; ++f) {
                 const int k = kForwardChained[f], m = dir::opposite[k];
@@ -343,7 +371,7 @@ struct flow_pass {
                 const vf r = Received(t, y, k, x);
                 const vf share = Load(AfterShare(t, kSlotOf[k]) + x);
                 const vf braked = ClampNegative((one - share) * carried - r * share * braking);
-                Store(W.Flow(k) + row + x, Select(Moves(r), braked, carried));
+                StoreField(W.Flow(k) + row + x, Select(Moves(r), braked, carried));
             }
         }
     }
@@ -355,7 +383,7 @@ struct flow_pass {
         const float* f0 = Limited(t, y, 0);
         const float* share = BeforeShare(t, y, kSlotOf[1]);
         float* chain = Chain(y);
-        if (t > 0) WaitUntil(scratch.strips[t - 1].chain, y, timing, t);
+        if (t > 0) WaitUntil(scratch.strips[t - 1].chain, y, scratch.strips[t].waited);
         float carried = chain[from - 1];
         for (int x = from; x < to; ++x) {
             const float sent = f0[x - 1] * s.timescale;  // from the vertex behind along +x
@@ -377,8 +405,8 @@ struct flow_pass {
                 const vf share = Load(AfterShare(t, kSlotOf[m]) + x);
                 const vf behind =
                     Load(Backward(t, y - dir::dy[k], kBackwardSlot[k]) + x - dir::dx[k]);
-                Store(W.Flow(k) + row + x,
-                      Select(Moves(r), (one - share) * braked + behind * share, braked));
+                StoreField(W.Flow(k) + row + x,
+                           Select(Moves(r), (one - share) * braked + behind * share, braked));
             }
         }
     }
@@ -397,6 +425,7 @@ struct flow_pass {
             if (y > 1) Finish(y - 1, t);
         }
         Finish(rows, t);
+        if (stream) _mm_sfence();  // the streamed rows are seen before the pass ends
     }
 
     void Finish(int y, int t) {
@@ -439,15 +468,19 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
                  step_scratch& scratch, step_workers* workers) {
     const int columns = R.Width() - 2, rows = R.Height() - 2;
     const int lines = (columns + kLineFloats - 1) / kLineFloats;
-    const int strips = std::min(workers ? workers->Count() : 1, lines);
+    const int strips =
+        scratch.thread_choice.Threads(std::min(workers ? workers->Count() : 1, lines));
     // Rain type 3 names a rain map, which adds nothing.
     const bool rain = !s.stop_rain && (s.rain_type == 1 || s.rain_type == 2);
     const uint32_t random_state = KR::GetRandomState();
     step_timing* timing = workers ? workers->timing : nullptr;
+    const bool stream = W.MemoryBytes() > streamed_field_bytes;
     for (int t = 0; t < strips; ++t) {
         scratch.strips[t].forward.store(0, std::memory_order_relaxed);
         scratch.strips[t].chain.store(0, std::memory_order_relaxed);
+        scratch.strips[t].waited = 0;
     }
+    const uint64_t start = step_timing::Now();
     auto run = [&](auto& pass, auto kernel) {
         pass.SaveStripBorders();
         if (strips == 1)
@@ -458,18 +491,27 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
             });
     };
     if (UseAvx512()) {
-        flow_pass<simd::vf16> pass{
-            s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 16), timing};
+        flow_pass<simd::vf16> pass{s,      R,      W,    scratch,      columns,
+                                   rows,   strips, rain, random_state, End(columns, 16),
+                                   timing, stream};
         run(pass, RunAvx512);
     } else if (UseAvx2()) {
-        flow_pass<simd::vf8> pass{
-            s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 8), timing};
+        flow_pass<simd::vf8> pass{s,      R,      W,    scratch,      columns,
+                                  rows,   strips, rain, random_state, End(columns, 8),
+                                  timing, stream};
         run(pass, RunAvx2);
     } else {
-        flow_pass<simd::vf4> pass{
-            s, R, W, scratch, columns, rows, strips, rain, random_state, End(columns, 4), timing};
+        flow_pass<simd::vf4> pass{s,      R,      W,    scratch,      columns,
+                                  rows,   strips, rain, random_state, End(columns, 4),
+                                  timing, stream};
         run(pass, RunPlain);
     }
+    uint64_t waited = 0;
+    for (int t = 0; t < strips; ++t) {
+        waited += scratch.strips[t].waited;
+        if (timing) timing->Add(t, step_timing::kWait, scratch.strips[t].waited);
+    }
+    scratch.thread_choice.Record(strips, step_timing::Now() - start, waited);
     // The pass drew one random value per vertex on the stepping thread.
     KR::SetRandomState(KR::RandomStateAfter(random_state, uint64_t(columns) * rows));
 }

@@ -109,7 +109,8 @@ struct slope_pass {
 void RunSlopePass(const vertex_2d_field& R, vertex_2d_field& W, step_scratch& scratch,
                   step_workers* workers) {
     const int columns = R.Width() - 2, rows = R.Height() - 2;
-    const int threads = std::min(workers ? workers->Count() : 1, rows);
+    const int threads =
+        scratch.thread_choice.Crowded() ? 1 : std::min(workers ? workers->Count() : 1, rows);
     slope_pass slope{R, W, scratch, columns, rows, workers ? workers->timing : nullptr};
     if (threads == 1) {
         slope.Gather(1, rows + 1, 0);

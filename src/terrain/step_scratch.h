@@ -8,6 +8,7 @@
 // strip to the next lie in shared rows.
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -52,11 +53,41 @@ struct step_scratch {
 
     // How far each thread has come: rows whose forward flows, and whose flow chain along
     // the row, are done. One cache line each.
+    // And how long the thread waited for its neighbours during the pass.
     struct alignas(64) progress {
         std::atomic<int> forward{0};
         std::atomic<int> chain{0};
+        uint64_t waited = 0;  // processor ticks
     };
     std::unique_ptr<progress[]> strips;
+
+    // How many threads the step and the hand-over use. The strips of the flow pass move in
+    // step, row by row: when a neighbour keeps losing its core to other work (the drawing, a
+    // build), every thread mostly waits and the pass gets slower than on one thread. Then the
+    // next passes run on one thread, for twice as many steps each time the threads are tried
+    // again and still wait; a pass whose threads rarely wait returns to all of them.
+    struct thread_choice {
+        static constexpr int kMostWaiting = 25;  // percent of the pass's threads' time
+        static constexpr int kLongestBackOff = 128;
+        int single_steps_left = 0;
+        int back_off = 1;
+
+        int Threads(int available) {
+            if (available <= 1 || single_steps_left == 0) return available;
+            --single_steps_left;
+            return 1;
+        }
+        void Record(int threads, uint64_t pass_ticks, uint64_t waited_ticks) {
+            if (threads <= 1) return;
+            if (waited_ticks * 100 > pass_ticks * uint64_t(threads) * kMostWaiting) {
+                single_steps_left = back_off;
+                back_off = back_off < kLongestBackOff ? 2 * back_off : kLongestBackOff;
+            } else {
+                back_off = 1;
+            }
+        }
+        bool Crowded() const { return single_steps_left > 0; }
+    } thread_choice;
 
     int stride = 0, field_stride = 0, rows = 0, threads = 0;
     std::vector<float> shared;

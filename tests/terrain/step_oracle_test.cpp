@@ -36,15 +36,20 @@ simulation_settings Settings(int rain_type, bool erosion, int aquarium, float z_
 }
 
 // The parameter is the thread count, plus 10 to use the AVX2 kernels and 20 for the kernels
-// built for any x86-64 (on processors that have the wider ones).
+// built for any x86-64 (on processors that have the wider ones), plus 100 to stream the
+// stores into the write field as on grids larger than the caches.
 class StepOracle : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
         const step_kernels limits[3] = {step_kernels::best, step_kernels::avx2,
                                         step_kernels::plain};
-        step_kernel_limit = limits[GetParam() / 10];
+        step_kernel_limit = limits[GetParam() % 100 / 10];
+        if (GetParam() >= 100) streamed_field_bytes = 0;
     }
-    void TearDown() override { step_kernel_limit = step_kernels::best; }
+    void TearDown() override {
+        step_kernel_limit = step_kernels::best;
+        streamed_field_bytes = kStreamedFieldBytes;
+    }
     int Threads() const { return GetParam() % 10; }
 
     // Runs the scenario on both models and compares them after the first tick and at the end.
@@ -170,10 +175,11 @@ TEST_P(StepOracle, TinyGrids) {
 
 std::string OracleName(const ::testing::TestParamInfo<int>& info) {
     static const char* const kernels[3] = {"", "Avx2", "Plain"};
-    return std::to_string(info.param % 10) + "threads" + kernels[info.param / 10];
+    return std::to_string(info.param % 10) + "threads" + kernels[info.param % 100 / 10] +
+           (info.param >= 100 ? "Streamed" : "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Threads, StepOracle, ::testing::Values(1, 2, 3, 4, 11, 12, 21, 22),
-                         OracleName);
+INSTANTIATE_TEST_SUITE_P(Threads, StepOracle,
+                         ::testing::Values(1, 2, 3, 7, 11, 12, 21, 22, 102, 121), OracleName);
 
 }  // namespace
