@@ -105,11 +105,12 @@ void RunStep(benchmark::State& state, bool erosion, bool parts = false) {
     }
     step_timing timing;
     if (parts) t->StepWorkers().timing = &timing;
-    long allocs = 0;
+    long allocs = 0, crowded = 0;
     for (auto _ : state) {
         const long before = allocations.load();
         t->Simulate();
         allocs += allocations.load() - before;
+        crowded += t->clusters[0].scratch.thread_choice.Crowded();
         state.PauseTiming();
         t->UpdateBuffers();
         state.ResumeTiming();
@@ -120,6 +121,8 @@ void RunStep(benchmark::State& state, bool erosion, bool parts = false) {
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["bytes/vertex"] = double(t->clusters[0].MemoryBytes()) / (double(size) * size);
     state.counters["allocs"] = double(allocs) / double(state.iterations());
+    // The share of steps that took one thread because the cores were busy.
+    if (threads > 1) state.counters["crowded"] = double(crowded) / double(state.iterations());
     if (parts)
         ReportParts(state, timing, threads,
                     {{"rain", step_timing::kRain},

@@ -58,8 +58,7 @@ enum working_row : int {
     kCentreX = kColumnX + 1,  // column + 0.5
     kOnes = kCentreX + 1,     // 1.0
     kRowY = kOnes + 1,        // the row's y
-    kStaging = kRowY + 1,     // [3] one interleaved row on its way out
-    kWorkingRows = kStaging + 3
+    kWorkingRows = kRowY + 1
 };
 
 struct refresh {
@@ -289,14 +288,13 @@ struct refresh {
             const size_t v = size_t(n) * sx;
             float* y = Row(kRowY);
             std::fill(y, y + sx, float(n));
-            float* staging = Row(kStaging);
             if (GroundChanged(n)) {
-                StreamTriples(Row(kColumnX), y, t, sx, staging, job.tpos + 3 * v);
-                StreamTriples(tnx, tny, Row(kOnes), sx, staging, job.tnorm + 3 * v);
+                StreamTriples(Row(kColumnX), y, t, sx, job.tpos + 3 * v);
+                StreamTriples(tnx, tny, Row(kOnes), sx, job.tnorm + 3 * v);
             }
             StreamFloats(Depth(n), sx, job.depth + v);
-            StreamTriples(Row(kColumnX), y, s, sx, staging, job.wpos + 3 * v);
-            StreamTriples(wnx, wny, wnz, sx, staging, job.wnorm + 3 * v);
+            StreamTriples(Row(kColumnX), y, s, sx, job.wpos + 3 * v);
+            StreamTriples(wnx, wny, wnz, sx, job.wnorm + 3 * v);
             Add(step_timing::kHeights, start);
         }
 
@@ -348,16 +346,15 @@ struct refresh {
             const size_t v = size_t(job.sx) * job.sy + size_t(q) * qx;
             float* y = Row(kRowY);
             std::fill(y, y + qx, q + 0.5f);
-            float* staging = Row(kStaging);
             // The terrain normal's z is 1 at every corner, and so is their mean.
             if (ground) {
-                StreamTriples(Row(kCentreX), y, tz, qx, staging, job.tpos + 3 * v);
-                StreamTriples(Row(kCentres + 3), Row(kCentres + 4), Row(kOnes), qx, staging,
+                StreamTriples(Row(kCentreX), y, tz, qx, job.tpos + 3 * v);
+                StreamTriples(Row(kCentres + 3), Row(kCentres + 4), Row(kOnes), qx,
                               job.tnorm + 3 * v);
             }
             StreamFloats(Row(kCentres + 2), qx, job.depth + v);
-            StreamTriples(Row(kCentreX), y, wz, qx, staging, job.wpos + 3 * v);
-            StreamTriples(Row(kCentres + 5), Row(kCentres + 6), Row(kCentres + 7), qx, staging,
+            StreamTriples(Row(kCentreX), y, wz, qx, job.wpos + 3 * v);
+            StreamTriples(Row(kCentres + 5), Row(kCentres + 6), Row(kCentres + 7), qx,
                           job.wnorm + 3 * v);
             Add(step_timing::kExtras, out_start);
         }

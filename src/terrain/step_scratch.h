@@ -63,30 +63,22 @@ struct step_scratch {
 
     // How many threads the step and the hand-over use. The strips of the flow pass move in
     // step, row by row: when a neighbour keeps losing its core to other work (the drawing, a
-    // build), every thread mostly waits and the pass gets slower than on one thread. Then the
-    // next passes run on one thread, for twice as many steps each time the threads are tried
-    // again and still wait; a pass whose threads rarely wait returns to all of them.
+    // build), every thread mostly waits and the pass gets slower than on one thread. So the
+    // step takes one thread while other work keeps every core busy, and also for a while
+    // after a pass whose threads mostly waited: for twice as many steps each time the
+    // threads are tried again and still wait. A pass whose threads rarely wait resets that.
     struct thread_choice {
         static constexpr int kMostWaiting = 25;  // percent of the pass's threads' time
-        static constexpr int kLongestBackOff = 128;
+        static constexpr int kFirstBackOff = 8, kLongestBackOff = 256;
+        // Tests that must run every thread they ask for switch this off.
+        static inline bool follow_load = true;
         int single_steps_left = 0;
-        int back_off = 1;
+        int back_off = kFirstBackOff;
+        bool crowded = false;
 
-        int Threads(int available) {
-            if (available <= 1 || single_steps_left == 0) return available;
-            --single_steps_left;
-            return 1;
-        }
-        void Record(int threads, uint64_t pass_ticks, uint64_t waited_ticks) {
-            if (threads <= 1) return;
-            if (waited_ticks * 100 > pass_ticks * uint64_t(threads) * kMostWaiting) {
-                single_steps_left = back_off;
-                back_off = back_off < kLongestBackOff ? 2 * back_off : kLongestBackOff;
-            } else {
-                back_off = 1;
-            }
-        }
-        bool Crowded() const { return single_steps_left > 0; }
+        int Threads(int available);
+        void Record(int threads, uint64_t pass_ticks, uint64_t waited_ticks);
+        bool Crowded() const { return crowded; }
     } thread_choice;
 
     int stride = 0, field_stride = 0, rows = 0, threads = 0;
