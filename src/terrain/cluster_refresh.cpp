@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <type_traits>
+#include <utility>
 
 #include "terrain/cluster.h"
 #include "terrain/directions.h"
@@ -32,17 +34,15 @@ using simd::Load;
 using simd::Select;
 using simd::Splat;
 using simd::Store;
-using vf = simd::vf4;
-constexpr int kLanes = simd::Lanes<vf>;
 
 // Runs point(lanes, column) for the columns [from, to): whole vectors first, then single
 // points, so that nothing outside the range is written. Each works out the same IEEE
 // operations.
-template <class Point>
+template <class V, class Point>
 void ForColumns(int from, int to, Point point) {
     int col = from;
-    for (; col + kLanes <= to; col += kLanes)
-        point(vf{}, col);
+    for (; col + simd::Lanes<V> <= to; col += simd::Lanes<V>)
+        point(V{}, col);
     for (; col < to; ++col)
         point(0.0f, col);
 }
@@ -92,6 +92,8 @@ struct refresh {
           timing(timing) {}
 
     // One thread's sweep over grid rows [r0, r1) and the quad rows among them.
+    // Vectors of V: eight lanes where the sweep is built for AVX2, four on any x86-64.
+    template <class V>
     struct band {
         const refresh& job;
         float* rows;
@@ -157,15 +159,15 @@ struct refresh {
             const float* t = F.Terrain() + row;
             const float* w = F.Water() + row;
             float* surface = Surface(k);
-            vf lo = Splat<vf>(z_min), hi = Splat<vf>(z_max);  // the range, lane by lane
-            ForColumns(0, job.sx, [&](auto lanes, int col) {
+            V lo = Splat<V>(z_min), hi = Splat<V>(z_max);  // the range, lane by lane
+            ForColumns<V>(0, job.sx, [&](auto lanes, int col) {
                 using T = decltype(lanes);
                 const T tc = Load<T>(t + col), wc = Load<T>(w + col);
                 const T plain = tc + wc;
                 const T sunk = tc + wc + (wc / Splat<T>(m) - Splat<T>(1.0f));
                 const T drawn = Select(wc < Splat<T>(m), sunk, plain);
                 Store(surface + col, drawn);
-                if constexpr (std::is_same_v<T, vf>) {
+                if constexpr (std::is_same_v<T, V>) {
                     lo = Select(tc < lo, tc, lo);
                     hi = Select(drawn > hi, drawn, hi);
                 } else {
@@ -175,7 +177,7 @@ struct refresh {
             });
             if (own) {
                 // The range takes the heights before the blending below.
-                for (int lane = 0; lane < kLanes; ++lane) {
+                for (int lane = 0; lane < simd::Lanes<V>; ++lane) {
                     if (lo[lane] < z_min) z_min = lo[lane];
                     if (hi[lane] > z_max) z_max = hi[lane];
                 }
@@ -208,7 +210,7 @@ struct refresh {
             const float* water = F.Water() + row;
             float* surface = Surface(r);
             const float* g_by_dy[3] = {Weights(r) + 1, Weights(r + 1) + 1, Weights(r + 2) + 1};
-            ForColumns(1, job.qx, [&](auto lanes, int col) {
+            ForColumns<V>(1, job.qx, [&](auto lanes, int col) {
                 using T = decltype(lanes);
                 const T zero{}, one = Splat<T>(1.0f), depth = Splat<T>(m);
                 const T w = Load<T>(water + col), t = Load<T>(terrain + col);
@@ -274,8 +276,8 @@ struct refresh {
                 Store(wnz + col, Select(below, e * one + (one - e) * n2, n2));
             };
             normal(0.0f, 0, 0, std::min(1, sx - 1));
-            ForColumns(1, sx - 1,
-                       [&](auto lanes, int col) { normal(lanes, col, col - 1, col + 1); });
+            ForColumns<V>(1, sx - 1,
+                          [&](auto lanes, int col) { normal(lanes, col, col - 1, col + 1); });
             if (sx > 1) normal(0.0f, sx - 1, sx - 2, sx - 1);
             Add(step_timing::kNormals, start);
 
@@ -361,6 +363,30 @@ struct refresh {
     };
 };
 
+// The sweep is built for processors with AVX2 and for any x86-64; both do the same IEEE
+// operations in the same order.
+__attribute__((target("avx2"), flatten)) void SweepAvx2(refresh::band<simd::vf8>& b, int r0,
+                                                        int r1) {
+    b.Run(r0, r1);
+}
+__attribute__((flatten)) void SweepPlain(refresh::band<simd::vf4>& b, int r0, int r1) {
+    b.Run(r0, r1);
+}
+
+// Sweeps rows [r0, r1) with the widest vectors the processor has; returns the band's range.
+std::pair<float, float> Sweep(const refresh& job, float* rows, size_t row_floats, int thread,
+                              float z_min, float z_max, int r0, int r1) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) {
+        refresh::band<simd::vf8> b{job, rows, row_floats, thread, z_min, z_max};
+        SweepAvx2(b, r0, r1);
+        return {b.z_min, b.z_max};
+    }
+    refresh::band<simd::vf4> b{job, rows, row_floats, thread, z_min, z_max};
+    SweepPlain(b, r0, r1);
+    return {b.z_min, b.z_max};
+}
+
 constexpr int kMaxParts = 64;
 
 int Split(int rows, int index, int parts) {
@@ -445,11 +471,9 @@ void cluster::Refresh(const simulation_settings& s, float& z_min, float& z_max,
     float mins[kMaxParts], maxs[kMaxParts];
     auto run = [&](int t) {
         if (t >= parts) return;
-        refresh::band b{job,  refresh_rows.data() + band_floats * size_t(t), row_floats, t, z_min,
-                        z_max};
-        b.Run(Split(size_y, t, parts), Split(size_y, t + 1, parts));
-        mins[t] = b.z_min;
-        maxs[t] = b.z_max;
+        std::tie(mins[t], maxs[t]) =
+            Sweep(job, refresh_rows.data() + band_floats * size_t(t), row_floats, t, z_min, z_max,
+                  Split(size_y, t, parts), Split(size_y, t + 1, parts));
     };
     if (parts == 1)
         run(0);
