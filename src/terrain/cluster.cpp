@@ -93,5 +93,8 @@ void cluster::LinkBorders() {
 size_t cluster::MemoryBytes() const {
     return fields[0].MemoryBytes() + fields[1].MemoryBytes() +
            vertex_data.capacity() * sizeof(float) + indices.capacity() * sizeof(uint32_t) +
-           (scratch.shared.capacity() + scratch.per_thread.capacity()) * sizeof(float);
+           (scratch.shared.capacity() + scratch.per_thread.capacity() + scratch.border.capacity() +
+            refresh_rows.capacity()) *
+               sizeof(float) +
+           ground_changed.capacity();
 }

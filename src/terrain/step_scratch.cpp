@@ -71,7 +71,7 @@ void step_scratch::Prepare(int new_stride, int new_rows, int new_threads) {
     field_stride = new_stride;
     rows = new_rows;
     threads = new_threads;
-    border.assign(size_t(threads) * size_t(rows + 2) * kBorderColumns, 0.0f);
+    border.assign(size_t(threads - 1) * size_t(rows + 2) * kBorderColumns, 0.0f);
     strips = std::make_unique<progress[]>(size_t(threads));
     // Room for the alignment and for the last row's vectors.
     shared.assign(size_t(kSharedRows) * size_t(stride) + 32, 0.0f);

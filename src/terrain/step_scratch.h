@@ -32,9 +32,12 @@ struct step_scratch {
         kAfterShare = kBackward + kSlots * 4,   // [4]: shares of the later receives
         kSurface = kAfterShare + 4,             // [3]: surface heights of three rows
         kDamping = kSurface + 3,                // random damping of one row
-        kSlopeSources = kDamping + 1,           // [3][10]: what three rows send down the slope
-        kPrivateRows = kSlopeSources + 30
+        kPrivateRows = kDamping + 1,
+        // [3][10]: what three rows send down the slope. The slope pass runs after the flow
+        // pass and takes over its rows.
+        kSlopeSources = 0
     };
+    static_assert(kSlopeSources + 30 <= kPrivateRows);
 
     // Rebuilds the buffers when the row length, row count or thread count changed.
     void Prepare(int stride, int rows, int threads);
@@ -48,7 +51,7 @@ struct step_scratch {
     // neighbouring strips read them while their owner may already be writing the field.
     static constexpr int kBorderColumns = 32;
     float* StripBorder(int t, int y) {
-        return border.data() + (size_t(t) * size_t(rows + 2) + size_t(y)) * kBorderColumns;
+        return border.data() + (size_t(t - 1) * size_t(rows + 2) + size_t(y)) * kBorderColumns;
     }
 
     // How far each thread has come: rows whose forward flows, and whose flow chain along
