@@ -2,17 +2,37 @@
 
 #include <algorithm>
 
+namespace {
+
+// Pauses of spinning before a waiting thread sleeps: some tens of microseconds.
+constexpr int kSpins = 4000;
+
+// Waits while value holds old; returns what it holds then.
+template <class T>
+T WaitWhile(const std::atomic<T>& value, T old) {
+    T now = value.load(std::memory_order_acquire);
+    for (int spin = 0; spin < kSpins && now == old; ++spin) {
+        __builtin_ia32_pause();
+        now = value.load(std::memory_order_acquire);
+    }
+    while (now == old) {
+        value.wait(old, std::memory_order_acquire);
+        now = value.load(std::memory_order_acquire);
+    }
+    return now;
+}
+
+}  // namespace
+
 step_workers::step_workers(int requested) : count(std::max(1, requested)) {
     for (int i = 1; i < count; ++i)
         threads.emplace_back([this, i] { WorkerLoop(i); });
 }
 
 step_workers::~step_workers() {
-    {
-        std::lock_guard lock(mutex);
-        quitting = true;
-    }
-    wake.notify_all();
+    quitting = true;
+    generation.fetch_add(1, std::memory_order_release);
+    generation.notify_all();
     for (std::thread& t : threads)
         t.join();
 }
@@ -22,37 +42,22 @@ void step_workers::RunJob(const void* new_job, call new_invoke) {
         new_invoke(new_job, 0);
         return;
     }
-    {
-        std::lock_guard lock(mutex);
-        job = new_job;
-        invoke = new_invoke;
-        unfinished = count - 1;
-        ++generation;
-    }
-    wake.notify_all();
+    job = new_job;
+    invoke = new_invoke;
+    unfinished.store(count - 1, std::memory_order_relaxed);
+    generation.fetch_add(1, std::memory_order_release);
+    generation.notify_all();  // no system call while every worker still spins
     new_invoke(new_job, 0);
-    std::unique_lock lock(mutex);
-    done.wait(lock, [this] { return unfinished == 0; });
-    job = nullptr;
+    for (int left = unfinished.load(std::memory_order_acquire); left != 0;)
+        left = WaitWhile(unfinished, left);
 }
 
 void step_workers::WorkerLoop(int index) {
-    unsigned seen = 0;
+    unsigned seen = 0;  // as made: a job handed out before this thread ran is still to do
     for (;;) {
-        const void* current;
-        call current_invoke;
-        {
-            std::unique_lock lock(mutex);
-            wake.wait(lock, [&] { return quitting || generation != seen; });
-            if (quitting) return;
-            seen = generation;
-            current = job;
-            current_invoke = invoke;
-        }
-        current_invoke(current, index);
-        {
-            std::lock_guard lock(mutex);
-            if (--unfinished == 0) done.notify_one();
-        }
+        seen = WaitWhile(generation, seen);
+        if (quitting) return;
+        invoke(job, index);
+        if (unfinished.fetch_sub(1, std::memory_order_acq_rel) == 1) unfinished.notify_all();
     }
 }

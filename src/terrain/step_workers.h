@@ -1,11 +1,12 @@
 #pragma once
 // The threads a step or a hand-over is spread over: the calling thread plus count - 1 workers
 // that wait for jobs. Run() hands the same job to every thread (each gets its index) and
-// returns when all have finished it.
+// returns when all have finished it. Jobs come in quick succession (the passes of a step,
+// the parts of a hand-over), so a thread that finds nothing to do spins a little before it
+// sleeps: waking a sleeping thread costs more than many of the jobs.
 
-#include <condition_variable>
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -35,13 +36,12 @@ class step_workers {
 
     int count;
     std::vector<std::thread> threads;
-    std::mutex mutex;
-    std::condition_variable wake, done;
+    // Written before the generation moves on, read after a worker saw it move.
     const void* job = nullptr;
     call invoke = nullptr;
-    unsigned generation = 0;
-    int unfinished = 0;
     bool quitting = false;
+    alignas(64) std::atomic<unsigned> generation{0};
+    alignas(64) std::atomic<int> unfinished{0};
 };
 
 // Splits rows [0, rows) into one contiguous band per thread and runs band(first, end) for
