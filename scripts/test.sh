@@ -42,7 +42,7 @@ if [ "${1:-}" != "--quick" ]; then
   # Qt, X and the software OpenGL driver are not built with the sanitizer: what they do among
   # themselves is not ours to check (and looks like races without their synchronisation).
   TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1" \
-    run_build build-tsan "/[24]threads " \
+    run_build build-tsan "/2threads(Streamed)? " \
       "terrain_step_oracle_test terrain_step_driver_test app_threads_test app_test_shaders app_test_textures" \
       -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQOR_TSAN=ON -DQOR_BUILD_BENCH=OFF
   echo "== Fuzzing the image readers (clang, libFuzzer) for 60 seconds =="
