@@ -449,7 +449,7 @@ void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& 
         workers->Run([&](int t) {
             if (t < parts) copy(Split(rows, t, parts), Split(rows, t + 1, parts), t);
         });
-    write_field->FinishCopy(*read_field);
+    write_field->FinishCopyKeepingRing(*read_field);
     write_flows_current = false;
     Refresh(s, z_min, z_max, workers, ground_changed.data());
 }

@@ -72,6 +72,11 @@ class vertex_2d_field {
                                  bytes);
     }
     void FinishCopy(const vertex_2d_field& source);
+    // Finishes a copy into a field whose ring was prepared when it was last the read field
+    // (nothing writes the ring of the read field): only the link of the borders is taken.
+    void FinishCopyKeepingRing(const vertex_2d_field& source) {
+        borders_linked = source.borders_linked;
+    }
 
     // Links the ring to the interior (the border mirrors from now on) and prepares it.
     void LinkBorders();
