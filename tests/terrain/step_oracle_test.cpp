@@ -46,12 +46,12 @@ class StepOracle : public ::testing::TestWithParam<int> {
                                         step_kernels::plain};
         step_kernel_limit = limits[GetParam() % 100 / 10];
         if (GetParam() >= 100) streamed_field_bytes = 0;
-        step_scratch::thread_choice::follow_load = false;  // every strip, however busy
+        step_thread_choice::follow_load = false;  // every strip, however busy
     }
     void TearDown() override {
         step_kernel_limit = step_kernels::best;
         streamed_field_bytes = kStreamedFieldBytes;
-        step_scratch::thread_choice::follow_load = true;
+        step_thread_choice::follow_load = true;
     }
     int Threads() const { return GetParam() % 10; }
 
