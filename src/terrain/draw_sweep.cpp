@@ -24,18 +24,6 @@ using simd::Select;
 using simd::Splat;
 using simd::Store;
 
-// Runs point(lanes, column) for the columns [from, to): whole vectors first, then single
-// points, so that nothing outside the range is written. Each works out the same IEEE
-// operations.
-template <class V, class Point>
-void ForColumns(int from, int to, Point point) {
-    int col = from;
-    for (; col + simd::Lanes<V> <= to; col += simd::Lanes<V>)
-        point(V{}, col);
-    for (; col < to; ++col)
-        point(0.0f, col);
-}
-
 // The working rows of one thread, each one field row (stride) long.
 enum working_row : int {
     kWeights = 0,             // [3] min(depth / m, 1) of field rows, by field row % 3
@@ -149,7 +137,7 @@ struct refresh {
             const float* w = F.Water() + row;
             float* surface = Surface(k);
             V lo = Splat<V>(z_min), hi = Splat<V>(z_max);  // the range, lane by lane
-            ForColumns<V>(0, job.sx, [&](auto lanes, int col) {
+            simd::ForColumns<V>(0, job.sx, [&](auto lanes, int col) {
                 using T = decltype(lanes);
                 const T tc = Load<T>(t + col), wc = Load<T>(w + col);
                 const T plain = tc + wc;
@@ -199,7 +187,7 @@ struct refresh {
             const float* water = F.Water() + row;
             float* surface = Surface(r);
             const float* g_by_dy[3] = {Weights(r) + 1, Weights(r + 1) + 1, Weights(r + 2) + 1};
-            ForColumns<V>(1, job.qx, [&](auto lanes, int col) {
+            simd::ForColumns<V>(1, job.qx, [&](auto lanes, int col) {
                 using T = decltype(lanes);
                 const T zero{}, one = Splat<T>(1.0f), depth = Splat<T>(m);
                 const T w = Load<T>(water + col), t = Load<T>(terrain + col);
@@ -265,8 +253,8 @@ struct refresh {
                 Store(wnz + col, Select(below, e * one + (one - e) * n2, n2));
             };
             normal(0.0f, 0, 0, std::min(1, sx - 1));
-            ForColumns<V>(1, sx - 1,
-                          [&](auto lanes, int col) { normal(lanes, col, col - 1, col + 1); });
+            simd::ForColumns<V>(1, sx - 1,
+                                [&](auto lanes, int col) { normal(lanes, col, col - 1, col + 1); });
             if (sx > 1) normal(0.0f, sx - 1, sx - 2, sx - 1);
             Add(step_timing::kNormals, start);
 

@@ -45,4 +45,15 @@ inline auto Moves(V q) {
     return ~(q <= V{});
 }
 
+// Runs point(lanes, column) for the columns [from, to): whole vectors of V first, then single
+// floats, so that nothing outside the range is read past its vector or written.
+template <class V, class Point>
+inline void ForColumns(int from, int to, Point point) {
+    int col = from;
+    for (; col + Lanes<V> <= to; col += Lanes<V>)
+        point(V{}, col);
+    for (; col < to; ++col)
+        point(0.0f, col);
+}
+
 }  // namespace simd
