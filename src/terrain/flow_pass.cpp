@@ -216,10 +216,12 @@ struct flow_pass {
         if (y > rows) return;
         const int from = WideBegin(t), to = WideEnd(t);
         const int own_from = StripBegin(t), own_to = StripEnd(t);
+        // Surface heights of rows y - 1, y and y + 1 in rolling rows: rows come one by one
+        // from y = 1, so each row after the first three is worked out once.
         float* rows_by_dy[3];
         for (int r = 0; r < 3; ++r) {
-            rows_by_dy[r] = scratch.Private(t, step_scratch::kSurface + r);
-            SurfaceRow(y - 1 + r, rows_by_dy[r], from - 1, to + 1);
+            rows_by_dy[r] = scratch.Private(t, step_scratch::kSurface + (y - 1 + r) % 3);
+            if (y == 1 || r == 2) SurfaceRow(y - 1 + r, rows_by_dy[r], from - 1, to + 1);
         }
         const bool random = s.randomness != 0.0f;
         float* damping = scratch.Private(t, step_scratch::kDamping);
