@@ -12,6 +12,7 @@
 #include <memory>
 #include <new>
 
+#include "allocation_count.h"
 #include "bench_landscape.h"
 #include "graphics/graphics_state.h"
 #include "graphics/opengl_setup.h"
@@ -24,24 +25,6 @@
 #include "terrain/scene_box.h"
 #include "terrain/scene_colors.h"
 #include "terrain/terrain.h"
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -80,10 +63,10 @@ void Measure(benchmark::State& state, DrawOnce draw) {
     glFinish();
     long allocs = 0, frames = 0;
     for (auto _ : state) {
-        const long before = allocations.load();
+        const long before = bench::allocations.load();
         draw();
         glFinish();  // the frame is done when the pixels are
-        allocs += allocations.load() - before;
+        allocs += bench::allocations.load() - before;
         ++frames;
     }
     state.counters["allocs"] = frames ? double(allocs) / double(frames) : 0;

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "allocation_count.h"
 #include "bench_landscape.h"
 #include "terrain/flow_pass.h"
 #include "terrain/step_timing.h"
@@ -24,20 +25,6 @@
 #ifndef QOR_NO_REFERENCE
 #include "terrain/reference_model.h"
 #endif
-
-std::atomic<long> allocations{0};
-
-void* operator new(size_t size) {
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -107,9 +94,9 @@ void RunStep(benchmark::State& state, bool erosion, bool parts = false) {
     if (parts) t->StepWorkers().timing = &timing;
     long allocs = 0, crowded = 0;
     for (auto _ : state) {
-        const long before = allocations.load();
+        const long before = bench::allocations.load();
         t->Simulate();
-        allocs += allocations.load() - before;
+        allocs += bench::allocations.load() - before;
         crowded += t->clusters[0].scratch.thread_choice.Crowded();
         state.PauseTiming();
         t->UpdateBuffers();
@@ -172,9 +159,9 @@ void RunHandOver(benchmark::State& state, bool parts) {
         t->Simulate();
         t->StepWorkers().timing = sink;
         state.ResumeTiming();
-        const long before = allocations.load();
+        const long before = bench::allocations.load();
         t->UpdateBuffers();
-        allocs += allocations.load() - before;
+        allocs += bench::allocations.load() - before;
     }
     t->StepWorkers().timing = nullptr;
     state.counters["hand-overs/s"] =

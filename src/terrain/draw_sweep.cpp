@@ -39,7 +39,6 @@ enum working_row : int {
 };
 
 struct refresh {
-    const cluster& c;
     const vertex_2d_field& F;
     const uint8_t* ground_changed;  // by grid row; all rows changed when null
     float m;                        // water_min_depth
@@ -53,8 +52,7 @@ struct refresh {
 
     refresh(cluster& c, const simulation_settings& s, const uint8_t* ground_changed,
             step_timing* timing)
-        : c(c),
-          F(*c.read_field),
+        : F(*c.read_field),
           ground_changed(ground_changed),
           m(s.water_min_depth),
           tpos(c.vertex_data.data() + c.terrain_pos_offset),
