@@ -5,11 +5,24 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
 namespace KR {
 
 // Opens the file for reading as raw bytes and answers it with its size; nullptr when it cannot
 // be opened or is not a regular file. The caller closes it.
 std::FILE* OpenRegularFile(const char* file_name, size_t& size);
+
+// A whole file in memory, with a zero byte after its last one.
+struct whole_file {
+    std::unique_ptr<char[]> data;
+    size_t size = 0;
+};
+
+enum class whole_file_read { done, cannot_read, empty, too_large };
+
+// Reads a regular file whole: empty when it holds nothing, too_large beyond max_size bytes
+// (nothing is allocated then). A file that shrinks while it is read is taken as far as it goes.
+whole_file_read ReadRegularFile(const char* file_name, size_t max_size, whole_file& file);
 
 }  // namespace KR

@@ -1,67 +1,26 @@
 #include "kr/xml_source.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 
-#include "kr/xml_arena.h"
+#include "kr/regular_file.h"
 #include "kr/xml_result.h"
 #include "kr/xml_unicode.h"
 
 namespace xml_detail {
-namespace {
-
-class FileHandle {
-  public:
-    // Not blocking, so that a pipe without a writer is refused at once rather than waited on.
-    explicit FileHandle(const char* name) : fd_(::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-// Reads up to size bytes; fewer if the file shrank meanwhile, -1 on a read error.
-ssize_t ReadAll(int fd, char* data, size_t size) {
-    size_t got = 0;
-    while (got < size) {
-        ssize_t n = ::read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return -1;
-        if (n == 0) break;
-        got += static_cast<size_t>(n);
-    }
-    return static_cast<ssize_t>(got);
-}
-
-}  // namespace
 
 int LoadXmlFile(const char* file_name, XmlSource* source) {
-    if (file_name == nullptr) return kXmlFileNotFound;
-    FileHandle file(file_name);
-    struct stat info;
-    if (file.fd() < 0 || ::fstat(file.fd(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return kXmlFileNotFound;
+    KR::whole_file file;
+    switch (KR::ReadRegularFile(file_name, kMaxXmlText, file)) {
+        case KR::whole_file_read::done:
+            break;
+        case KR::whole_file_read::cannot_read:
+            return kXmlFileNotFound;
+        case KR::whole_file_read::empty:
+        case KR::whole_file_read::too_large:
+            return kXmlNoXmlData;
     }
-    if (info.st_size <= 0 || static_cast<uint64_t>(info.st_size) > kMaxXmlText) {
-        return kXmlNoXmlData;
-    }
-    size_t size = static_cast<size_t>(info.st_size);
-    auto buffer = std::make_unique_for_overwrite<char[]>(size + 1);
-    AdviseHugePages(buffer.get(), size + 1);
-    ssize_t got = ReadAll(file.fd(), buffer.get(), size);
-    if (got < 0) return kXmlFileNotFound;
-    if (got == 0) return kXmlNoXmlData;
-    size = static_cast<size_t>(got);
-    buffer[size] = 0;
+    std::unique_ptr<char[]> buffer = std::move(file.data);
+    const size_t size = file.size;
 
     const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.get());
     Utf16Guess guess = DetectUtf16(bytes, size);

@@ -19,9 +19,10 @@ void SaveScene(const char* file_name, const terrain& t, const simulation_setting
 
 // Seconds spent in the parts of a successful load.
 struct scene_load_times {
-    double read = 0;     // the XML reader: the file parsed into its document
-    double convert = 0;  // the numbers of the vertices, text to float
-    double build = 0;    // the rest: checks, fields, borders, settings and draw buffers
+    double read = 0;  // the file read, and parsed into a tree unless its rows are read directly
+    double convert =
+        0;             // the numbers of the vertices, text to float (rows read directly: all of it)
+    double build = 0;  // the rest: checks, fields, borders, settings and draw buffers
 };
 
 // Loads a scene file. Everything is read and checked before anything is replaced: on any

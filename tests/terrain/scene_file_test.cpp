@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <sstream>
 
 #include "kr/bmp_writer.h"
@@ -12,6 +13,7 @@
 #include "kr/test_files.h"
 #include "terrain/app_settings.h"
 #include "terrain/grid_fixtures.h"
+#include "terrain/scene_reading.h"
 #include "terrain/terrain.h"
 
 namespace {
@@ -187,6 +189,78 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
     LoadScene(file.c_str(), b.t, b.s, b.d);
     EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 0), 0.5f);
     EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 1), 0.25f);
+}
+
+// The fast reader takes the files this program writes, on two threads; whatever it takes, the
+// general reader must read to the same bits, and whatever else it meets it must leave to the
+// general reader.
+TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
+    scene a;
+    const std::vector<float> heights = grid_test::Landscape(21, 70, 3);
+    a.t.BuildFromHeights(heights.data(), 21, 70);
+    for (int i = 0; i < 5; ++i)
+        a.t.Simulate();
+    const std::string good = Text(a);
+    auto replaced = [&](const std::string& from, const std::string& to, size_t nth = 0) {
+        std::string text = good;
+        size_t at = text.find(from);
+        while (nth-- > 0 && at != std::string::npos)
+            at = text.find(from, at + 1);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    std::string crlf;
+    for (const char c : good)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const struct {
+        const char* what;
+        std::string text;
+        bool fast;
+    } cases[] = {
+        {"as written", good, true},
+        {"CRLF", crlf, true},
+        {"byte-order mark", "\xEF\xBB\xBF" + good, true},
+        {"negative water", replaced("<w z=\"", "<w z=\"-", 40), true},
+        {"comment between vertices", replaced("</v>", "</v><!-- x -->", 500), false},
+        {"blank inside a number", replaced("<t z=\"", "<t z=\" ", 7), false},
+        {"junk after a number", replaced("\"/><w", "x\"/><w", 900), false},
+        {"entity in a number", replaced("<t z=\"", "<t z=\"&#52;", 3), false},
+        {"flows swapped", replaced(" s0=", " s9=", 11), false},
+        {"upper-case vertex", replaced("<v>", "<V>", 20), false},
+        {"extra vertex",
+         replaced("</row>",
+                  "<v><t z=\"1\"/><w z=\"1\"><s s0=\"1\" s1=\"1\" "
+                  "s2=\"1\" s3=\"1\" s4=\"1\" s5=\"1\" s6=\"1\" "
+                  "s7=\"1\"/></w></v></row>",
+                  35),
+         false},
+        {"a row more", replaced("</cluster>", "<row></row></cluster>"), false},
+        {"junk at the end", good + "<x/>", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = qor_test::ScratchFile("readers.qor");
+        qor_test::WriteBytes(file, c.text);
+        scene_load_times times;
+        loaded_scene fast(a.s, a.d), tree(a.s, a.d);
+        const bool taken = ReadPlainScene(file.c_str(), fast, times);
+        EXPECT_EQ(taken, c.fast);
+        if (!taken) continue;
+        ReadSceneTree(file.c_str(), tree, times);
+        ASSERT_EQ(fast.count, tree.count);
+        EXPECT_EQ(std::memcmp(&fast.s, &tree.s, sizeof fast.s), 0);
+        const vertex_2d_field &f = *fast.clusters[0].read_field, &g = *tree.clusters[0].read_field;
+        ASSERT_EQ(f.Width(), g.Width());
+        ASSERT_EQ(f.Height(), g.Height());
+        for (int y = 0; y < f.Height(); ++y)
+            for (int x = 0; x < f.Width(); ++x)
+                for (int k = 0; k < 10; ++k) {
+                    const size_t i = f.Index(x, y);
+                    const float u = k < 2 ? (k ? f.Water() : f.Terrain())[i] : f.Flow(k - 2)[i];
+                    const float v = k < 2 ? (k ? g.Water() : g.Terrain())[i] : g.Flow(k - 2)[i];
+                    ASSERT_EQ(std::memcmp(&u, &v, 4), 0) << x << "," << y << " plane " << k;
+                }
+    }
 }
 
 TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
