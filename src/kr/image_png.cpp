@@ -101,11 +101,27 @@ void ReadRange(const ByteReader& in, png_structp png, png_infop info, GreyImage&
     image.has_range = found == 3;
 }
 
+// libpng allocates room for a chunk before it reads it, at the length the chunk claims:
+// every chunk up to IEND must lie within the file.
+void CheckChunks(ByteReader& in) {
+    const size_t start = in.Position();
+    for (bool end = false; !end;) {
+        if (in.Remaining() < 12) in.Fail(": The file ends early.");
+        const uint8_t* head = in.Take(8);
+        const uint32_t length = png_get_uint_32(head);
+        end = std::memcmp(head + 4, "IEND", 4) == 0;
+        if (uint64_t(length) + 4 > in.Remaining()) in.Fail(": A chunk runs past the file's end.");
+        in.Seek(in.Position() + length + 4);
+    }
+    in.Seek(start);
+}
+
 }  // namespace
 
 GreyImage ReadPng(ByteReader& in) {
     in.SetPlace(kReadPlace);
     if (in.Remaining() < 8 || png_sig_cmp(in.Take(8), 0, 8) != 0) in.Fail(": Not a PNG file.");
+    CheckChunks(in);
     png_reading r;
     r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r.failure, OnError, OnWarning);
     if (r.png) r.info = png_create_info_struct(r.png);

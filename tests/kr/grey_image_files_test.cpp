@@ -139,6 +139,9 @@ TEST(GreyImageFiles, HostileFilesAreRefusedBeforeAnythingLargeIsAllocated) {
         {png, "GIF89a" + std::string(30, '\0'), "KR::ReadPng: Not a PNG file."},
         {png, ihdr(huge, 0), "KR::ReadPng: The file is too short for its image size."},
         {png, ihdr("\x03", 8), "KR::ReadPng: "},  // bit depth 3
+        // A text chunk of 600 MB in 48 bytes.
+        {png, good.substr(0, 33) + std::string("\x24\0\0\x09tEXtqor:min", 15),
+         "KR::ReadPng: A chunk runs past the file's end."},
         {png, EncodePng(1, 1, 0, 8, false, {1}, {}, "qor:min"), "KR::ReadPng: Bad height range."},
         {pgm, "P6\n1 1\n255\n\1\2\3", "KR::ReadPgm: Not a greymap (P5 or P2)."},
         {pgm, "P5\n2 2\n0\n1234", "KR::ReadPgm: Bad maxval (1 ... 65535)."},
