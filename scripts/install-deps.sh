@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential g++ cmake ninja-build pkg-config git
-  libgl-dev libglu1-mesa-dev libglew-dev mesa-utils libgl1-mesa-dri libegl-mesa0
+  libgl-dev libglu1-mesa-dev libglew-dev mesa-utils libgl1-mesa-dri libegl-mesa0 libpng-dev
   qt6-base-dev libqt6opengl6-dev qt6-base-dev-tools
   xvfb xauth
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev python3-pil
   clang clang-format libclang-rt-14-dev
 )
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "terrain/height_map.h"
+
 const char* const kSimUsage =
     "Usage: qor-sim [options]\n"
     "Generates a landscape (or loads a scene), floods it, lets the water run and reports.\n"
@@ -15,17 +17,26 @@ const char* const kSimUsage =
     "  --algorithm N       0 random points, 1 faulting, 2 Perlin noise (the default),\n"
     "                      3 import bitmap (needs --import)\n"
     "  --import FILE       the image (BMP, TEX or CEL) whose brightness becomes the heights\n"
+    "  --import-heights FILE\n"
+    "                      generate the ground from a height map (.png, .pgm or .r32) at\n"
+    "                      --size; PNG and PGM span their recorded range, else the\n"
+    "                      configuration's; an .r32 is square unless --image gives its size\n"
     "  --seed N            seed of the landscape, 0 ... 2147483647 (default: from the clock)\n"
     "  --steps N           simulation steps to run, 0 ... 1000000 (default 500)\n"
     "  --threads N         threads for each step, 1 ... 64 (default: one per processor)\n"
     "  --save FILE         save the scene at the end\n"
     "  --heights-bmp FILE  write the ground heights as a grey image (black low, white high)\n"
     "  --depth-bmp FILE    write the water depths as a grey image (black dry, white deep)\n"
+    "  --export-heights FILE\n"
+    "                      write the ground heights at full precision: .png or .pgm (16-bit,\n"
+    "                      with the range they span) or .r32 (32-bit floats, in metres)\n"
+    "  --export-depth FILE the same for the water depths\n"
     "  --snapshot FILE     draw the final scene offscreen into a bitmap (needs an X display:\n"
     "                      run under xvfb-run where there is none)\n"
     "  --frames DIR        draw a time-lapse while the water runs: DIR/frame-000001.bmp, ...\n"
     "  --every N           steps between time-lapse frames, 1 ... 1000000 (default 10)\n"
-    "  --image WxH         size of the drawn pictures, 16x16 ... 8192x8192 (default 800x600)\n"
+    "  --image WxH         size of the drawn pictures, 16x16 ... 8192x8192 (default 800x600),\n"
+    "                      and of an .r32 height map that --import-heights reads\n"
     "  --camera H,P,D      heading and pitch in degrees and distance of the view\n"
     "                      (default: the scene's view)\n"
     "  --help              show this text\n";
@@ -88,6 +99,14 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
             error = name + " needs a file name";
             return false;
         };
+        auto height_map = [&](std::string& target) {
+            if (value && IsHeightMapName(value)) {
+                target = value;
+                return true;
+            }
+            error = name + " needs a .png, .pgm or .r32 file";
+            return false;
+        };
         bool ok;
         if (name == "--size")
             ok = number(10, 1024, options.size);
@@ -116,6 +135,7 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
         else if (name == "--image") {
             ok = value && ReadImageSize(value, options.image_width, options.image_height);
             if (!ok) error = "--image needs a size WxH, each side 16 ... 8192";
+            options.image_given = ok;
         } else if (name == "--camera") {
             ok = value && ReadCamera(value, options.camera);
             options.camera_given = ok;
@@ -125,6 +145,12 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
             ok = file(options.heights_image);
         else if (name == "--depth-bmp")
             ok = file(options.depth_image);
+        else if (name == "--import-heights")
+            ok = height_map(options.import_heights);
+        else if (name == "--export-heights")
+            ok = height_map(options.export_heights);
+        else if (name == "--export-depth")
+            ok = height_map(options.export_depth);
         else {
             error = "unknown argument: " + name;
             return false;
@@ -139,6 +165,11 @@ bool ParseSimOptions(int argc, char** argv, sim_options& options, std::string& e
     if (!options.import.empty() &&
         (!options.load.empty() || (options.algorithm >= 0 && options.algorithm != 3))) {
         error = "--import goes with --algorithm 3 (import bitmap) only, not with --load";
+        return false;
+    }
+    if (!options.import_heights.empty() &&
+        (!options.load.empty() || !options.import.empty() || options.algorithm >= 0)) {
+        error = "--import-heights goes with neither --load, --import nor --algorithm";
         return false;
     }
     return true;

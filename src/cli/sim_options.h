@@ -24,6 +24,12 @@ struct sim_options {
     float camera[3] = {0, 0, 0};
     bool help = false;
 
+    // Height maps at full precision.
+    std::string import_heights;  // the ground is generated from it
+    std::string export_heights;  // ground heights written at the end
+    std::string export_depth;    // water depths written at the end
+    bool image_given = false;    // --image was given: it also sizes an imported .r32
+
     bool Draws() const { return !snapshot.empty() || !frames.empty(); }
 };
 

@@ -18,6 +18,7 @@
 #include "sim_pictures.h"
 #include "terrain/app_settings.h"
 #include "terrain/config_file.h"
+#include "terrain/height_map.h"
 #include "terrain/scene_file.h"
 #include "terrain/step_driver.h"
 #include "terrain/terrain.h"
@@ -99,6 +100,12 @@ int RunSim(sim_options& options) {
             throw KR::ErrorFile("", e.Message(), options.load);  // say which file
         }
         std::printf("Scene:           %s\n", options.load.c_str());
+    } else if (!options.import_heights.empty()) {
+        if (options.size) t.generation.x = t.generation.y = options.size;
+        t.generation.CheckTerrainParameters();
+        ImportHeightMap(t, options.import_heights, options.image_given ? options.image_width : 0,
+                        options.image_given ? options.image_height : 0);
+        std::printf("Imported:        %s\n", options.import_heights.c_str());
     } else {
         if (options.size) t.generation.x = t.generation.y = options.size;
         if (options.algorithm >= 0) t.generation.algorithm = options.algorithm;
@@ -161,5 +168,12 @@ int RunSim(sim_options& options) {
             t, options.depth_image,
             [](const vertex_2d_field& f, int x, int y) { return f.GetWater(x, y); },
             "Depth image:");
+    if (!options.export_heights.empty())
+        std::printf("Height map:      %s\n",
+                    ExportHeightMap(t, height_map_plane::ground, options.export_heights).c_str());
+    if (!options.export_depth.empty())
+        std::printf(
+            "Depth map:       %s\n",
+            ExportHeightMap(t, height_map_plane::water_depth, options.export_depth).c_str());
     return 0;
 }

@@ -31,7 +31,7 @@ int OpenNonBlocking(const char* file_name) {
 
 }  // namespace
 
-whole_file_read ReadRegularFile(const char* file_name, size_t max_size, whole_file& file) {
+whole_file_read ReadWholeFile(const char* file_name, size_t max_size, whole_file& file) {
     const descriptor in(OpenNonBlocking(file_name));
     struct stat info {};
     if (in.fd < 0 || ::fstat(in.fd, &info) != 0 || !S_ISREG(info.st_mode))

@@ -10,7 +10,7 @@ namespace xml_detail {
 
 int LoadXmlFile(const char* file_name, XmlSource* source) {
     KR::whole_file file;
-    switch (KR::ReadRegularFile(file_name, kMaxXmlText, file)) {
+    switch (KR::ReadWholeFile(file_name, kMaxXmlText, file)) {
         case KR::whole_file_read::done:
             break;
         case KR::whole_file_read::cannot_read:

@@ -220,7 +220,7 @@ XmlElement ReadHead(const char* begin, const char*& p, const char* end) {
 bool ReadPlainScene(const char* file_name, loaded_scene& scene, scene_load_times& times) {
     const auto start = load_clock::now();
     KR::whole_file file;
-    if (KR::ReadRegularFile(file_name, xml_detail::kMaxXmlText, file) != KR::whole_file_read::done)
+    if (KR::ReadWholeFile(file_name, xml_detail::kMaxXmlText, file) != KR::whole_file_read::done)
         return false;
     const char* begin = file.data.get();
     const char* const end = begin + file.size;

@@ -2,6 +2,7 @@
 // The scene: the grid of clusters, the view state, the height range for drawing and the
 // scene objects. One terrain lives for the whole run of the program.
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,10 @@ class terrain : public object_world {
     // objects, view) is replaced, unless the algorithm produced nothing (import cancelled).
     // Raises KR::Error family errors; an error from the algorithm leaves the terrain as it was.
     void GenerateTerrain();
+    // The same with heights from elsewhere (a height map, say): source fills the grid as an
+    // algorithm does and answers 1, or 0 when it produced nothing.
+    using height_source = std::function<int(terrain_generation_info& info)>;
+    void GenerateTerrain(const height_source& source);
 
     // Scene files: ask file_names for a name (a cancel does nothing), then save or load.
     // Save raises KR::ErrorFile when the file cannot be written; Load raises the structure

@@ -1,5 +1,6 @@
-// Generation as a whole: run the chosen algorithm on a temporary grid, rescale and shape it,
-// rebuild the terrain from it, smooth it and reset the view.
+// Generation as a whole: run the chosen algorithm (or take a height source) on a temporary grid,
+// rescale and shape it, rebuild the terrain from it, smooth it and reset the view. Heights a
+// source gives in metres are taken as they are.
 
 #include "terrain/terrain.h"
 
@@ -14,42 +15,44 @@ struct grid_release {
 }  // namespace
 
 void terrain::GenerateTerrain() {
+    GenerateTerrain([this](terrain_generation_info& g) {
+        switch (g.algorithm) {
+            case kAlgorithmRandomPoints:
+                return GenerateTerrainRandomPoint(g);
+            case kAlgorithmFaulting:
+                return GenerateTerrainFaulting(g);
+            case kAlgorithmPerlinNoise:
+                return GenerateTerrainPerlin(g);
+            case kAlgorithmImportBitmap:
+                return GenerateTerrainImport(g);
+            default:
+                return 0;
+        }
+    });
+}
+
+void terrain::GenerateTerrain(const height_source& source) {
     terrain_generation_info& g = generation;
     // Sizes and counts from a scene file arrive unchecked; out of range they would overrun
     // the allocation or the loops.
     g.ClampSizes();
     g.InitData();
     grid_release release{g};
+    if (source(g) != 1) return;
 
-    int result = 0;
-    switch (g.algorithm) {
-        case kAlgorithmRandomPoints:
-            result = GenerateTerrainRandomPoint(g);
-            break;
-        case kAlgorithmFaulting:
-            result = GenerateTerrainFaulting(g);
-            break;
-        case kAlgorithmPerlinNoise:
-            result = GenerateTerrainPerlin(g);
-            break;
-        case kAlgorithmImportBitmap:
-            result = GenerateTerrainImport(g);
-            break;
-        default:
-            break;
+    if (!g.heights_in_metres) {
+        g.Normalise();
+        g.ApplyShape();
     }
-    if (result != 1) return;
-
-    g.Normalise();
-    g.ApplyShape();
     ReplaceGrid(g.grid.get(), g.x, g.y);
-    for (int pass = 0; pass < g.smooth; ++pass) {
+    const int smooth = g.heights_in_metres ? 0 : g.smooth;
+    for (int pass = 0; pass < smooth; ++pass) {
         SmoothTerrain();
         UpdateBuffers();
     }
     // Without a smoothing pass nothing has filled the draw buffers yet; fill them from the
     // read field without the hand-over's swap, so the first frame shows the new ground.
-    if (g.smooth == 0) {
+    if (smooth == 0) {
         for (unsigned c = 0; c < cluster_count; ++c)
             clusters[c].RefreshBuffers(*settings, z_min, z_max, workers.get());
         box_min = z_min - 2.0f;

@@ -21,6 +21,7 @@ terrain_generation_info& terrain_generation_info::operator=(const terrain_genera
 
 void terrain_generation_info::InitData() {
     ReleaseData();
+    heights_in_metres = false;
     grid.reset(new (std::nothrow) float[Cells()]);
     if (!grid)
         throw KR::ErrorMem("terrain_generation_info::InitData",

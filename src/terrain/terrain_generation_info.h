@@ -37,6 +37,9 @@ struct terrain_generation_info {
     void ApplyShape();
 
     std::unique_ptr<float[]> grid;  // row-major: cell (i, j) is element j * x + i
+    // Set by a source whose grid holds final heights in metres (a height map): they are taken
+    // as they are, without rescaling, shape or smoothing.
+    bool heights_in_metres = false;
     int32_t x = 70;
     int32_t y = 70;
     float ratio = 70.0f / 70.0f;

@@ -45,6 +45,13 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
     EXPECT_EQ(o.camera[1], 60.5f);
     EXPECT_EQ(o.camera[2], 120.0f);
     EXPECT_EQ(o.every, 3);
+    EXPECT_TRUE(o.image_given);
+    sim_options maps;
+    ASSERT_TRUE(
+        Parse({"--import-heights", "h.R32", "--export-heights", "e.png", "--export-depth", "d.pgm"},
+              maps, error))
+        << error;
+    EXPECT_EQ(maps.import_heights + maps.export_heights + maps.export_depth, "h.R32e.pngd.pgm");
 
     const std::vector<std::vector<const char*>> bad = {{"--size", "5"},
                                                        {"--size", "2000"},
@@ -64,7 +71,13 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
                                                        {"--camera", "10,20"},
                                                        {"--camera", "10,20,-1"},
                                                        {"--camera", "1,2,3,4"}};
-    for (const auto& args : bad) {
+    std::vector<std::vector<const char*>> all = bad;
+    all.insert(all.end(), {{"--export-heights", "h.tif"},
+                           {"--import-heights", "h"},
+                           {"--import-heights", "h.png", "--load", "a.qor"},
+                           {"--import-heights", "h.png", "--import", "a.bmp"},
+                           {"--import-heights", "h.png", "--algorithm", "2"}});
+    for (const auto& args : all) {
         sim_options fresh;
         error.clear();
         EXPECT_FALSE(Parse(args, fresh, error)) << args[0];
@@ -112,6 +125,24 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     // An image that cannot be read is the file error it is.
     o.import = qor_test::ScratchFile("missing.bmp");
     EXPECT_THROW(RunSim(o), KR::ErrorFile);
+}
+
+TEST(QorSim, HeightMapsGoOutAndComeBackWhole) {
+    sim_options out;
+    out.size = 24;
+    out.steps = 0;
+    out.threads = 1;
+    out.export_heights = qor_test::ScratchFile("made.r32");  // 24 x 24: taken as square
+    ASSERT_EQ(RunSim(out), 0);
+    sim_options in = out;
+    in.import_heights = out.export_heights;
+    in.export_heights = qor_test::ScratchFile("back.r32");
+    ASSERT_EQ(RunSim(in), 0);
+    EXPECT_EQ(qor_test::ReadBytes(in.export_heights), qor_test::ReadBytes(out.export_heights));
+
+    // A file that is not what its name says is the file error it is.
+    qor_test::WriteBytes(in.import_heights, "not heights");
+    EXPECT_THROW(RunSim(in), KR::ErrorFile);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "kr/image_png.h"
 #include "kr/image_samples.h"
 #include "kr/test_files.h"
 
@@ -22,10 +23,27 @@ uint32_t Next(uint32_t& state) {
     return state >> 16 & 0x7FFF;
 }
 
+// Height maps of each kind; the PNG comes from the program's own writer.
+std::vector<std::string> GreySamples() {
+    KR::GreyImage image;
+    image.width = 3;
+    image.height = 2;
+    image.pixels = {0, 1000, 65535, 7, 300, 40000};
+    image.has_range = true;
+    image.high = 12.5f;
+    const std::string png = qor_test::ScratchFile("sample.png");
+    KR::WritePng(png.c_str(), image);
+    return {qor_test::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
+            "P2\n2 2\n255\n0 1\n2 255\n", std::string(16, '\x41')};
+}
+
 std::vector<std::string> Corpus() {
     std::vector<std::string> corpus;
     uint32_t state = 1;
-    for (const std::string& sample : qor_test::ValidSamples()) {
+    std::vector<std::string> samples = qor_test::ValidSamples();
+    for (const std::string& grey : GreySamples())
+        samples.push_back(grey);
+    for (const std::string& sample : samples) {
         corpus.push_back(sample);
         corpus.push_back(sample + "JUNK");  // bytes after the image, as a colour profile
         for (size_t n = 0; n < sample.size(); n += 1 + sample.size() / 16)
