@@ -470,8 +470,8 @@ void RunFlowPass(const simulation_settings& s, const vertex_2d_field& R, vertex_
                  step_scratch& scratch, step_workers* workers) {
     const int columns = R.Width() - 2, rows = R.Height() - 2;
     const int lines = (columns + kLineFloats - 1) / kLineFloats;
-    const int strips =
-        scratch.thread_choice.Threads(std::min(workers ? workers->Count() : 1, lines));
+    const int strips = scratch.thread_choice.Threads(
+        std::min(workers ? workers->Count() : 1, lines), workers ? workers->Awake() : 0);
     // Rain type 3 names a rain map, which adds nothing.
     const bool rain = !s.stop_rain && (s.rain_type == 1 || s.rain_type == 2);
     const uint32_t random_state = KR::GetRandomState();

@@ -31,15 +31,17 @@ int OtherRunnableThreads() {
 
 }  // namespace
 
-int step_thread_choice::Threads(int available) {
+int step_thread_choice::Threads(int available, int own_awake) {
     crowded = false;
     if (available <= 1 || !follow_load) return available;
     static const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
     if (single_steps_left > 0) {
         --single_steps_left;
         crowded = true;
-    } else if (OtherRunnableThreads() >= cores) {
-        crowded = true;
+    } else if (OtherRunnableThreads() - own_awake >= cores) {
+        crowded = ++busy_samples >= 2;
+    } else {
+        busy_samples = 0;
     }
     return crowded ? 1 : available;
 }

@@ -9,16 +9,20 @@
 #include <cstdint>
 
 struct step_thread_choice {
-    static constexpr int kMostWaiting = 25;  // percent of the pass's threads' time
+    static constexpr int kMostWaiting = 50;  // percent of the pass's threads' time
     static constexpr int kFirstBackOff = 8, kLongestBackOff = 256;
     // Tests that must run every thread they ask for switch this off.
     static inline bool follow_load = true;
     int single_steps_left = 0;
+    // Passes in a row that found every core busy: one could be a passing kernel thread.
+    int busy_samples = 0;
     int back_off = kFirstBackOff;
     bool crowded = false;
 
     // The threads for the next pass, of those available; marks the step crowded when one.
-    int Threads(int available);
+    // own_awake: this step's worker threads that are running now (spinning after the last
+    // job), which the kernel counts as runnable like any other work.
+    int Threads(int available, int own_awake = 0);
     // What the pass on that many threads cost, and how long its threads waited in all.
     void Record(int threads, uint64_t pass_ticks, uint64_t waited_ticks);
     bool Crowded() const { return crowded; }

@@ -7,16 +7,19 @@ namespace {
 // Pauses of spinning before a waiting thread sleeps: some tens of microseconds.
 constexpr int kSpins = 4000;
 
-// Waits while value holds old; returns what it holds then.
+// Waits while value holds old; returns what it holds then. While it sleeps, *awake (if
+// given) counts it out.
 template <class T>
-T WaitWhile(const std::atomic<T>& value, T old) {
+T WaitWhile(const std::atomic<T>& value, T old, std::atomic<int>* awake = nullptr) {
     T now = value.load(std::memory_order_acquire);
     for (int spin = 0; spin < kSpins && now == old; ++spin) {
         __builtin_ia32_pause();
         now = value.load(std::memory_order_acquire);
     }
     while (now == old) {
+        if (awake) awake->fetch_sub(1, std::memory_order_relaxed);
         value.wait(old, std::memory_order_acquire);
+        if (awake) awake->fetch_add(1, std::memory_order_relaxed);
         now = value.load(std::memory_order_acquire);
     }
     return now;
@@ -24,7 +27,7 @@ T WaitWhile(const std::atomic<T>& value, T old) {
 
 }  // namespace
 
-step_workers::step_workers(int requested) : count(std::max(1, requested)) {
+step_workers::step_workers(int requested) : count(std::max(1, requested)), awake(count - 1) {
     for (int i = 1; i < count; ++i)
         threads.emplace_back([this, i] { WorkerLoop(i); });
 }
@@ -55,7 +58,7 @@ void step_workers::RunJob(const void* new_job, call new_invoke) {
 void step_workers::WorkerLoop(int index) {
     unsigned seen = 0;  // as made: a job handed out before this thread ran is still to do
     for (;;) {
-        seen = WaitWhile(generation, seen);
+        seen = WaitWhile(generation, seen, &awake);
         if (quitting) return;
         invoke(job, index);
         if (unfinished.fetch_sub(1, std::memory_order_acq_rel) == 1) unfinished.notify_all();

@@ -20,6 +20,8 @@ class step_workers {
     step_workers& operator=(const step_workers&) = delete;
 
     int Count() const { return count; }
+    // Workers not asleep: running a job or spinning for the next.
+    int Awake() const { return awake.load(std::memory_order_relaxed); }
     // The job is only referred to, never copied: handing it over allocates nothing.
     template <class Job>
     void Run(const Job& job) {
@@ -42,6 +44,7 @@ class step_workers {
     bool quitting = false;
     alignas(64) std::atomic<unsigned> generation{0};
     alignas(64) std::atomic<int> unfinished{0};
+    std::atomic<int> awake{0};
 };
 
 // Splits rows [0, rows) into one contiguous band per thread and runs band(first, end) for
