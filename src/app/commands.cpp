@@ -135,9 +135,11 @@ void command_dispatch::Run(int id) {
     }
     switch (id) {
         case kCmdOpen:
-            return t.Load();
+            t.Load();
+            return;
         case kCmdSave:
-            return t.Save();
+            t.Save();
+            return;
         case kCmdCancelSelection:
             return t.CancelSelection();
         case kCmdDeleteSelected:
@@ -170,7 +172,8 @@ void command_dispatch::Run(int id) {
             t.view_pos.y = t.extent.y / 2;
             return;
         case kCmdGenerate:
-            return t.GenerateTerrain();
+            t.GenerateTerrain();
+            return;
         case kCmdSmoothTerrain:
             return t.SmoothTerrain();
         case kCmdSmoothBrush:

@@ -13,7 +13,7 @@ struct grid_release {
 
 }  // namespace
 
-void terrain::GenerateTerrain() {
+bool terrain::GenerateTerrain() {
     terrain_generation_info& g = generation;
     // Sizes and counts from a scene file arrive unchecked; out of range they would overrun
     // the allocation or the loops.
@@ -38,7 +38,7 @@ void terrain::GenerateTerrain() {
         default:
             break;
     }
-    if (result != 1) return;
+    if (result != 1) return false;
 
     g.Normalise();
     g.ApplyShape();
@@ -56,7 +56,9 @@ void terrain::GenerateTerrain() {
         box_max = z_max + 2.0f;
     }
     ResetView();
+    scene_file.clear();
     ready = 1;
+    return true;
 }
 
 void terrain::ResetView() {
