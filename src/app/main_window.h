@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -53,9 +54,16 @@ class main_window : public QMainWindow, public shell {
     void Capture() override;
     void ReloadShaders() override;
     void PostprocessingSwitched() override;
+    unsaved_answer AskUnsaved() override { return ask_unsaved(); }
 
-    // Sets every check and radio mark from the settings.
+    // The question about the scene's changes: a message box unless replaced (tests answer
+    // it).
+    std::function<unsaved_answer()> ask_unsaved;
+
+    // Sets every check and radio mark from the settings, and what follows the edits.
     void RefreshMarks();
+    // The title's unsaved mark and the undo and redo items follow the edits.
+    void RefreshEdits();
     // The status text under the toolbox's tabs.
     void SetStatus(const QString& text);
 

@@ -31,6 +31,8 @@ class test_window {
             ++frames;
         };
         view.on_fatal = [this](const std::exception& error) { fatal += error.what(); };
+        // No one is there to answer: changes go.
+        window.ask_unsaved = [] { return app::unsaved_answer::discard; };
         window.resize(640, 480);
         window.show();
     }
