@@ -273,6 +273,7 @@ bool command_dispatch::MayDropScene() {
             return saved;
         }
         case unsaved_answer::discard:
+            state.edits.Discarded();
             return true;
         case unsaved_answer::cancel:
             break;

@@ -215,4 +215,14 @@ unsaved_answer AskUnsavedChanges(QWidget* parent) {
     }
 }
 
+bool AskRestoreAutosave(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, "QOR - Brenmoor",
+                    "The program did not end cleanly last time. It had saved the scene "
+                    "automatically before.",
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setInformativeText("Do you want to restore that scene?");
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace app

@@ -17,5 +17,7 @@ void ShowAbout(QWidget* parent);
 
 // Save, Discard or Cancel, before the scene with unsaved changes goes.
 unsaved_answer AskUnsavedChanges(QWidget* parent);
+// Whether to load the scene a run that did not end cleanly saved automatically.
+bool AskRestoreAutosave(QWidget* parent);
 
 }  // namespace app

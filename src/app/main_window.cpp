@@ -7,9 +7,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSurfaceFormat>
+#include <QTimer>
 
 #include <cstdlib>
 
+#include "app/autosave.h"
 #include "app/command_table.h"
 #include "app/dialogs.h"
 #include "app/gl_view.h"
@@ -21,6 +23,7 @@
 #include "kr/console.h"
 #include "kr/error.h"
 #include "render/capture.h"
+#include "terrain/scene_autosave.h"
 
 namespace app {
 namespace {
@@ -66,6 +69,9 @@ void PrepareViewFormat() {
 main_window::main_window(program& run) : run(run) {
     setWindowTitle("QOR - Brenmoor");
     ask_unsaved = [this] { return AskUnsavedChanges(this); };
+    ask_restore = [this] { return AskRestoreAutosave(this); };
+    saver = std::make_unique<app::autosave>(run, AutosaveFileName());
+    run.edits.autosave_obsolete = [this] { saver->Remove(); };
     setMinimumSize(500, 400);
     resize(1024, 768);
     run.commands = std::make_unique<command_dispatch>(
@@ -86,7 +92,9 @@ main_window::main_window(program& run) : run(run) {
     ShowToolbox(run.state.toolbox_visible != 0);
 }
 
-main_window::~main_window() = default;
+main_window::~main_window() {
+    run.edits.autosave_obsolete = nullptr;
+}
 
 void main_window::BuildMenus() {
     std::map<QString, QMenu*> menus;
@@ -120,7 +128,10 @@ void main_window::BuildMenus() {
 }
 
 void main_window::ConnectView() {
-    view->on_start = [this] { run.Start(); };
+    view->on_start = [this] {
+        run.Start();
+        QTimer::singleShot(0, this, [this] { OfferRestore(); });
+    };
     view->on_frame = [this] {
         run.Frame(view->isActive(), view->KeyHeld(Qt::Key_Up), view->KeyHeld(Qt::Key_Down),
                   view->KeyHeld(Qt::Key_Left), view->KeyHeld(Qt::Key_Right),
@@ -178,6 +189,15 @@ void main_window::RefreshEdits() {
         const QString label = QString::fromStdString(run.commands->Label(id));
         if (!label.isEmpty() && action->text() != label) action->setText(label);
     }
+}
+
+void main_window::OfferRestore() {
+    try {
+        saver->OfferRestore(ask_restore);
+    } catch (const KR::Error& error) {
+        ShowError(error);  // the file stays, for the user to look at
+    }
+    RefreshMarks();
 }
 
 void main_window::ShowError(const std::exception& error) {
@@ -238,6 +258,7 @@ void main_window::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    saver->Remove();  // a clean exit leaves no autosave behind
     KR::console << "Releasing resources...\n";
     run.Stop();
     view->makeCurrent();

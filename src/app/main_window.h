@@ -24,6 +24,7 @@ namespace app {
 // application exists.
 void PrepareViewFormat();
 
+class autosave;
 class gl_view;
 class toolbox;
 class program;
@@ -56,9 +57,11 @@ class main_window : public QMainWindow, public shell {
     void PostprocessingSwitched() override;
     unsaved_answer AskUnsaved() override { return ask_unsaved(); }
 
-    // The question about the scene's changes: a message box unless replaced (tests answer
-    // it).
+    // The questions about the scene's changes: message boxes unless replaced (tests answer
+    // them).
     std::function<unsaved_answer()> ask_unsaved;
+    std::function<bool()> ask_restore;
+    app::autosave& Autosave() { return *saver; }
 
     // Sets every check and radio mark from the settings, and what follows the edits.
     void RefreshMarks();
@@ -74,8 +77,11 @@ class main_window : public QMainWindow, public shell {
     void BuildMenus();
     // Shows an error; answers after the user has seen it.
     void ShowError(const std::exception& error);
+    // At start: the autosave a run that did not end cleanly left.
+    void OfferRestore();
 
     program& run;
+    std::unique_ptr<app::autosave> saver;
     std::map<int, QAction*> actions;
     gl_view* view = nullptr;
     toolbox* tools = nullptr;

@@ -58,4 +58,13 @@ bool scene_edits::Redo() {
     return true;
 }
 
+void scene_edits::Saved() {
+    saved_at = changes;
+    if (autosave_obsolete) autosave_obsolete();
+}
+
+void scene_edits::Discarded() {
+    if (autosave_obsolete) autosave_obsolete();
+}
+
 }  // namespace app

@@ -1,7 +1,7 @@
 #pragma once
 // What the user has done to the scene: the undo history of the edits, the brush stroke under
-// way, and the count of changes that the unsaved mark follows. Every call runs with no step
-// in flight.
+// way, and the count of changes that the unsaved mark and the autosave follow. Every call
+// runs with no step in flight.
 
 #include <cstdint>
 #include <functional>
@@ -29,8 +29,16 @@ class scene_edits {
     // A change the history does not keep (objects, the water reset).
     void Changed() { ++changes; }
     // The scene as it is now is in a file (saved or loaded).
-    void Saved() { saved_at = changes; }
+    void Saved();
+    // The user chose not to save the changes.
+    void Discarded();
     bool Unsaved() const { return changes != saved_at; }
+    // Counts every change; the autosave compares it with the count it last wrote.
+    uint64_t Changes() const { return changes; }
+
+    // Called when the autosave copy is no longer wanted: the scene was saved or loaded, or its
+    // changes discarded.
+    std::function<void()> autosave_obsolete;
 
     scene_history history;
 

@@ -1,5 +1,5 @@
-// Undo and redo through the commands, the unsaved mark and the Save / Discard / Cancel
-// question, in the program's window on a small grid.
+// Undo and redo through the commands, the unsaved mark, the Save / Discard / Cancel question
+// and the autosave with its restore offer, in the program's window on a small grid.
 
 #include <QAction>
 #include <QMouseEvent>
@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/autosave.h"
 #include "app/command_table.h"
 #include "app/test_window.h"
 #include "kr/test_files.h"
@@ -149,6 +150,35 @@ class edits_test : public QObject {
         QVERIFY(!w->window.close());
         QVERIFY(w->window.isVisible());
         w->window.ask_unsaved = [] { return app::unsaved_answer::discard; };
+    }
+
+    // An edited scene is written to the state folder in the background; a clean exit removes
+    // it, and one left behind is offered at the next start and loaded.
+    void autosaveAndRestore() {
+        const std::string state = qor_test::ScratchFile("state");
+        setenv("XDG_STATE_HOME", state.c_str(), 1);
+        const std::string file = state + "/qor/autosave.qor";
+        Open(24);
+        QVERIFY(w->Started());
+        QCOMPARE(w->window.Autosave().FileName(), file);
+        w->window.Autosave().SetInterval(std::chrono::milliseconds(10));
+        w->run.scene.generation.x = 30;
+        Run(app::kCmdGenerate);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return std::filesystem::exists(file) && !w->window.Autosave().Writing(); },
+            60000));
+        QVERIFY(!w->window.Autosave().Save());  // no edit since
+        std::filesystem::copy_file(file, file + ".kept");
+        w.reset();
+        QVERIFY(!std::filesystem::exists(file));
+
+        std::filesystem::rename(file + ".kept", file);
+        Open(24);
+        w->window.ask_restore = [] { return true; };
+        QVERIFY(w->Started());
+        QTRY_COMPARE(w->run.scene.extent.x, 30.0f);
+        QCOMPARE(Title(), QString("QOR - Brenmoor*"));
+        QCOMPARE(Text(app::kCmdUndo), QString("Undo load"));
     }
 };
 
