@@ -11,6 +11,7 @@ using enum mark_kind;
 // The menus' own Alt letters keep clear of the Alt shortcuts (T, W, B, D, C, R, S, F, H): an
 // Alt+letter that opened a menu as well would do neither.
 constexpr const char* kFile = "F&ile";
+constexpr const char* kEdit = "Edit";  // every letter of it is taken
 constexpr const char* kView = "&View";
 constexpr const char* kDebug = "Deb&ug";
 constexpr const char* kCamera = "Cam&era";
@@ -26,9 +27,15 @@ constexpr const char* kHelp = "He&lp";
 constexpr std::array kCommands = {
     command{kCmdOpen, kFile, "&Open", "Ctrl+O", none},
     command{kCmdSave, kFile, "&Save", "Ctrl+S", none},
+    command{kCmdImportHeightMap, kFile, "&Import height map...", nullptr, none, true},
+    command{kCmdExportHeightMap, kFile, "&Export height map...", "Ctrl+E", none},
     command{kCmdCapture, kFile, "&Capture to BMP", "Q", none, true},
     command{kCmdReloadShaders, kFile, "&Reload shaders", "Alt+F5", none},
     command{kCmdExit, kFile, "E&xit", nullptr, none, true},
+
+    // Their texts name the step they would undo or redo.
+    command{kCmdUndo, kEdit, "Undo", "Ctrl+Z", none},
+    command{kCmdRedo, kEdit, "Redo", "Ctrl+Y|Ctrl+Shift+Z", none},
 
     command{kCmdModeWalking, kMode, "&Walking", nullptr, radio},
     command{kCmdModeTerrain, kMode, "&Terrain editing", nullptr, radio},

@@ -19,7 +19,7 @@ struct command {
     const char* menu;   // the menu it stands in, e.g. "&File"; nullptr: no menu item
     const char* label;  // the menu text, e.g. "&Open"
     // The shortcut, e.g. "Ctrl+O"; "Num+" and "Num-" are the keypad keys, "Enter" is the
-    // main Enter key (Return) and the keypad's; nullptr: none.
+    // main Enter key (Return) and the keypad's; several keys are joined by "|"; nullptr: none.
     const char* key;
     mark_kind mark;
     bool separator_before = false;
@@ -98,6 +98,10 @@ enum command_id : int {
     kCmdPostprocEnable = 3099,
     kCmdResetTiltFov = 3102,
     kCmdCapture = 3106,
+    kCmdUndo = 3110,
+    kCmdRedo = 3111,
+    kCmdExportHeightMap = 3112,
+    kCmdImportHeightMap = 3113,
 };
 
 }  // namespace app

@@ -3,7 +3,11 @@
 #include <algorithm>
 
 #include "app/command_table.h"
+#include "app/scene_edits.h"
+#include "kr/console.h"
 #include "terrain/app_settings.h"
+#include "terrain/height_map.h"
+#include "terrain/scene_file.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/terrain.h"
 
@@ -80,6 +84,16 @@ uint32_t DebugBit(int id) {
     }
 }
 
+file_request HeightMapRequest(const char* title, bool must_exist) {
+    file_request request;
+    request.title = title;
+    request.filters = {{"Height maps (*.png *.pgm *.r32)", "*.png *.pgm *.r32"},
+                       {"All Files (*.*)", "*.*"}};
+    request.must_exist = must_exist;
+    request.hide_read_only = must_exist;
+    return request;
+}
+
 }  // namespace
 
 command_dispatch::command_dispatch(program_state& state, shell& window, step_pause pause)
@@ -118,7 +132,23 @@ void command_dispatch::Dispatch(int id) {
         case kCmdTerrainParameters:
             // Asked before the step is paused: the dialog may stay open for long.
             if (!window.AskTerrainParameters()) return;
-            return pause([&] { state.scene.GenerateTerrain(); });
+            [[fallthrough]];
+        case kCmdGenerate:
+            if (!MayDropScene()) return;
+            return pause([&] {
+                state.edits.Record(edit_kind::generation,
+                                   [&] { return state.scene.GenerateTerrain(); });
+            });
+        case kCmdOpen:
+            if (!MayDropScene()) return;
+            return pause([&] {
+                if (state.edits.Record(edit_kind::load, [&] { return state.scene.Load(); }))
+                    state.edits.Saved();
+            });
+        case kCmdExportHeightMap:
+            return ExportHeightMap();
+        case kCmdImportHeightMap:
+            return ImportHeightMap();
         default:
             return pause([&] { Run(id); });
     }
@@ -133,14 +163,21 @@ void command_dispatch::Run(int id) {
         d.show_debug ^= bit;
         return;
     }
+    scene_edits& edits = state.edits;
     switch (id) {
-        case kCmdOpen:
-            return t.Load();
         case kCmdSave:
-            return t.Save();
+            if (t.Save()) edits.Saved();
+            return;
+        case kCmdUndo:
+            edits.Undo();
+            return;
+        case kCmdRedo:
+            edits.Redo();
+            return;
         case kCmdCancelSelection:
             return t.CancelSelection();
         case kCmdDeleteSelected:
+            if (t.selected) edits.Changed();
             return t.DeleteSelected();
         case kCmdBlood:
         case kCmdDarkBlue:
@@ -169,12 +206,18 @@ void command_dispatch::Run(int id) {
             t.view_pos.x = t.extent.x / 2;
             t.view_pos.y = t.extent.y / 2;
             return;
-        case kCmdGenerate:
-            return t.GenerateTerrain();
         case kCmdSmoothTerrain:
-            return t.SmoothTerrain();
+            edits.Record(edit_kind::smoothing, [&] {
+                t.SmoothTerrain();
+                return true;
+            });
+            return;
         case kCmdSmoothBrush:
-            if (sim.mode == 1) t.SmoothBrush();
+            if (sim.mode != 1) return;
+            edits.Record(edit_kind::brush_stroke, [&] {
+                t.SmoothBrush();
+                return true;
+            });
             return;
         case kCmdIncreaseRain:
             sim.rain_multiplier *= 2;
@@ -192,12 +235,18 @@ void command_dispatch::Run(int id) {
             sim.rain_type = 3;
             return;
         case kCmdTsunami:
-            return t.Tsunami();
+            edits.Record(edit_kind::tsunami, [&] {
+                t.Tsunami();
+                return true;
+            });
+            return;
         case kCmdAddSpring:
             t.AddSpring();
+            edits.Changed();
             return;
         case kCmdAddStatic:
             t.AddObjectStatic();
+            edits.Changed();
             return;
         case kCmdSlowerTime:
             sim.timescale /= 2;
@@ -207,12 +256,90 @@ void command_dispatch::Run(int id) {
             sim.timescale = std::min(sim.timescale * 2, 1.0f);
             return;
         case kCmdResetWater:
+            edits.Changed();
             return t.ResetWater();
         case kCmdResetMovement:
+            edits.Changed();
             return t.ResetMovement();
         default:
             return;  // the rain-map items have no effect
     }
+}
+
+bool command_dispatch::MayDropScene() {
+    if (!state.edits.Unsaved()) return true;
+    switch (window.AskUnsaved()) {
+        case unsaved_answer::save: {
+            bool saved = false;
+            pause([&] { saved = SaveToSceneFile(); });
+            return saved;
+        }
+        case unsaved_answer::discard:
+            state.edits.Discarded();
+            return true;
+        case unsaved_answer::cancel:
+            break;
+    }
+    return false;
+}
+
+bool command_dispatch::SaveToSceneFile() {
+    terrain& t = state.scene;
+    if (t.scene_file.empty()) {
+        if (!t.Save()) return false;
+    } else {
+        SaveScene(t.scene_file.c_str(), t, state.sim, state.display);
+    }
+    state.edits.Saved();
+    return true;
+}
+
+void command_dispatch::ExportHeightMap() {
+    terrain& t = state.scene;
+    if (t.cluster_count == 0) return;
+    // Asked before the step is paused, as every dialog that may stay open for long.
+    std::string name = "heights.png";
+    if (!t.file_names || !t.file_names->Ask(HeightMapRequest("Export height map", false), name))
+        return;
+    pause([&] { KR::console << ::ExportHeightMap(t, height_map_plane::ground, name) << "\n"; });
+}
+
+void command_dispatch::ImportHeightMap() {
+    if (!MayDropScene()) return;
+    terrain& t = state.scene;
+    std::string name;
+    if (!t.file_names || !t.file_names->Ask(HeightMapRequest("Import height map", true), name))
+        return;
+    pause([&] {
+        state.edits.Record(edit_kind::import, [&] {
+            ::ImportHeightMap(t, name);
+            t.scene_file.clear();  // the scene is not that file's
+            return true;
+        });
+    });
+}
+
+bool command_dispatch::IsEnabled(int id) const {
+    switch (id) {
+        case kCmdUndo:
+            return state.edits.history.NextUndo().has_value();
+        case kCmdRedo:
+            return state.edits.history.NextRedo().has_value();
+        case kCmdExportHeightMap:
+            return state.scene.cluster_count > 0;
+        default:
+            return true;
+    }
+}
+
+std::string command_dispatch::Label(int id) const {
+    const scene_history& history = state.edits.history;
+    const auto named = [](const char* verb, std::optional<edit_kind> step) {
+        return step ? std::string(verb) + " " + EditName(*step) : std::string(verb);
+    };
+    if (id == kCmdUndo) return named("Undo", history.NextUndo());
+    if (id == kCmdRedo) return named("Redo", history.NextRedo());
+    return {};
 }
 
 bool command_dispatch::IsMarked(int id) const {

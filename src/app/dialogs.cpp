@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -196,6 +197,32 @@ void ShowAbout(QWidget* parent) {
     layout->addWidget(controls);
     AddButtons(dialog, layout, false);
     dialog.exec();
+}
+
+unsaved_answer AskUnsavedChanges(QWidget* parent) {
+    QMessageBox box(QMessageBox::Warning, "QOR - Brenmoor",
+                    "The scene has changes that are not saved.",
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setInformativeText("Do you want to save them?");
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return unsaved_answer::save;
+        case QMessageBox::Discard:
+            return unsaved_answer::discard;
+        default:
+            return unsaved_answer::cancel;
+    }
+}
+
+bool AskRestoreAutosave(QWidget* parent) {
+    QMessageBox box(QMessageBox::Question, "QOR - Brenmoor",
+                    "The program did not end cleanly last time. It had saved the scene "
+                    "automatically before.",
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setInformativeText("Do you want to restore that scene?");
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace app

@@ -1,5 +1,8 @@
 #pragma once
-// The modal dialogs: the terrain parameters and "About" with the controls.
+// The modal dialogs: the terrain parameters, "About" with the controls, and the questions
+// about changes that are not saved.
+
+#include "app/commands.h"
 
 class QWidget;
 struct terrain_generation_info;
@@ -11,5 +14,10 @@ namespace app {
 bool AskTerrainParameters(QWidget* parent, terrain_generation_info& parameters);
 
 void ShowAbout(QWidget* parent);
+
+// Save, Discard or Cancel, before the scene with unsaved changes goes.
+unsaved_answer AskUnsavedChanges(QWidget* parent);
+// Whether to load the scene a run that did not end cleanly saved automatically.
+bool AskRestoreAutosave(QWidget* parent);
 
 }  // namespace app

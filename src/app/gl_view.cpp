@@ -62,6 +62,7 @@ void gl_view::mousePressEvent(QMouseEvent* event) {
 }
 
 void gl_view::mouseReleaseEvent(QMouseEvent* event) {
+    Guard([&] { input.Release(); });
     const bool click = event->button() == Qt::LeftButton && input.ReleaseIsClick();
     if (click && on_pick) {
         const QPointF p = event->position() * devicePixelRatio();

@@ -69,7 +69,10 @@ int Run(int argc, char** argv) {
     std::signal(SIGTERM, RequestClose);
     QTimer close_watch;
     QObject::connect(&close_watch, &QTimer::timeout, &window, [&window] {
-        if (close_requested) window.close();
+        // Once per signal: the window may ask about unsaved changes, and Cancel keeps it.
+        if (!close_requested) return;
+        close_requested = 0;
+        window.close();
     });
     close_watch.start(50);
     window.show();

@@ -7,9 +7,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSurfaceFormat>
+#include <QTimer>
 
 #include <cstdlib>
 
+#include "app/autosave.h"
 #include "app/command_table.h"
 #include "app/dialogs.h"
 #include "app/gl_view.h"
@@ -21,6 +23,7 @@
 #include "kr/console.h"
 #include "kr/error.h"
 #include "render/capture.h"
+#include "terrain/scene_autosave.h"
 
 namespace app {
 namespace {
@@ -30,6 +33,12 @@ QList<QKeySequence> Shortcuts(const char* key) {
     if (!key) return {};
     QString text = key;
     if (text == "Enter") return {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)};
+    if (text.contains('|')) {
+        QList<QKeySequence> keys;
+        for (const QString& one : text.split('|'))
+            keys << QKeySequence(one);
+        return keys;
+    }
     int modifiers = 0;
     if (text.endsWith("Num+") || text.endsWith("Num-")) {
         const int k = text.endsWith('+') ? Qt::Key_Plus : Qt::Key_Minus;
@@ -59,6 +68,10 @@ void PrepareViewFormat() {
 
 main_window::main_window(program& run) : run(run) {
     setWindowTitle("QOR - Brenmoor");
+    ask_unsaved = [this] { return AskUnsavedChanges(this); };
+    ask_restore = [this] { return AskRestoreAutosave(this); };
+    saver = std::make_unique<app::autosave>(run, AutosaveFileName());
+    run.edits.autosave_obsolete = [this] { saver->Remove(); };
     setMinimumSize(500, 400);
     resize(1024, 768);
     run.commands = std::make_unique<command_dispatch>(
@@ -79,7 +92,9 @@ main_window::main_window(program& run) : run(run) {
     ShowToolbox(run.state.toolbox_visible != 0);
 }
 
-main_window::~main_window() = default;
+main_window::~main_window() {
+    run.edits.autosave_obsolete = nullptr;
+}
 
 void main_window::BuildMenus() {
     std::map<QString, QMenu*> menus;
@@ -113,12 +128,16 @@ void main_window::BuildMenus() {
 }
 
 void main_window::ConnectView() {
-    view->on_start = [this] { run.Start(); };
+    view->on_start = [this] {
+        run.Start();
+        QTimer::singleShot(0, this, [this] { OfferRestore(); });
+    };
     view->on_frame = [this] {
         run.Frame(view->isActive(), view->KeyHeld(Qt::Key_Up), view->KeyHeld(Qt::Key_Down),
                   view->KeyHeld(Qt::Key_Left), view->KeyHeld(Qt::Key_Right),
                   view->KeyHeld(Qt::Key_Shift));
         SetStatus(QString::fromStdString(run.StatusText()));
+        RefreshEdits();  // a brush stroke ends outside the commands
     };
     view->on_pick = [this](int x, int y) {
         const qreal ratio = view->devicePixelRatio();
@@ -142,7 +161,9 @@ void main_window::Run(int command_id) {
         // error ends it, as it always has.
         const bool goes_on = command_id == kCmdOpen || command_id == kCmdSave ||
                              command_id == kCmdCapture || command_id == kCmdGenerate ||
-                             command_id == kCmdTerrainParameters;
+                             command_id == kCmdTerrainParameters || command_id == kCmdUndo ||
+                             command_id == kCmdRedo || command_id == kCmdImportHeightMap ||
+                             command_id == kCmdExportHeightMap;
         if (!goes_on) QApplication::exit(0);
     } catch (const std::exception& error) {
         // Anything else (out of memory, say) ends the program after its message too.
@@ -156,6 +177,27 @@ void main_window::RefreshMarks() {
     for (auto& [id, action] : actions)
         if (action->isCheckable()) action->setChecked(run.commands->IsMarked(id));
     tools->SetPostprocessingBox(run.state.display.postproc_enable != 0);
+    RefreshEdits();
+}
+
+void main_window::RefreshEdits() {
+    const QString title = run.edits.Unsaved() ? "QOR - Brenmoor*" : "QOR - Brenmoor";
+    if (windowTitle() != title) setWindowTitle(title);
+    for (int id : {kCmdUndo, kCmdRedo, kCmdExportHeightMap, kCmdImportHeightMap}) {
+        QAction* action = actions[id];
+        action->setEnabled(run.commands->IsEnabled(id));
+        const QString label = QString::fromStdString(run.commands->Label(id));
+        if (!label.isEmpty() && action->text() != label) action->setText(label);
+    }
+}
+
+void main_window::OfferRestore() {
+    try {
+        saver->OfferRestore(ask_restore);
+    } catch (const KR::Error& error) {
+        ShowError(error);  // the file stays, for the user to look at
+    }
+    RefreshMarks();
 }
 
 void main_window::ShowError(const std::exception& error) {
@@ -205,6 +247,18 @@ void main_window::PostprocessingSwitched() {
 }
 
 void main_window::closeEvent(QCloseEvent* event) {
+    bool may_close = false;
+    try {
+        may_close = run.commands->MayDropScene();
+    } catch (const KR::Error& error) {
+        ShowError(error);  // the save failed: the window stays
+    }
+    if (!may_close) {
+        RefreshMarks();
+        event->ignore();
+        return;
+    }
+    saver->Remove();  // a clean exit leaves no autosave behind
     KR::console << "Releasing resources...\n";
     run.Stop();
     view->makeCurrent();

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -23,6 +24,7 @@ namespace app {
 // application exists.
 void PrepareViewFormat();
 
+class autosave;
 class gl_view;
 class toolbox;
 class program;
@@ -53,9 +55,18 @@ class main_window : public QMainWindow, public shell {
     void Capture() override;
     void ReloadShaders() override;
     void PostprocessingSwitched() override;
+    unsaved_answer AskUnsaved() override { return ask_unsaved(); }
 
-    // Sets every check and radio mark from the settings.
+    // The questions about the scene's changes: message boxes unless replaced (tests answer
+    // them).
+    std::function<unsaved_answer()> ask_unsaved;
+    std::function<bool()> ask_restore;
+    app::autosave& Autosave() { return *saver; }
+
+    // Sets every check and radio mark from the settings, and what follows the edits.
     void RefreshMarks();
+    // The title's unsaved mark and the undo and redo items follow the edits.
+    void RefreshEdits();
     // The status text under the toolbox's tabs.
     void SetStatus(const QString& text);
 
@@ -66,8 +77,11 @@ class main_window : public QMainWindow, public shell {
     void BuildMenus();
     // Shows an error; answers after the user has seen it.
     void ShowError(const std::exception& error);
+    // At start: the autosave a run that did not end cleanly left.
+    void OfferRestore();
 
     program& run;
+    std::unique_ptr<app::autosave> saver;
     std::map<int, QAction*> actions;
     gl_view* view = nullptr;
     toolbox* tools = nullptr;

@@ -13,9 +13,16 @@
 namespace app {
 
 program::program(bool multithreading)
-    : state{scene, sim_settings, display},
+    : edits(scene, sim_settings, display),
+      state{scene, sim_settings, display, edits},
       input(scene, sim_settings, display, graphics::postproc),
-      driver(scene, multithreading) {}
+      driver(scene, multithreading) {
+    // A brush move changes the write field, which a running step writes too.
+    input.brush_edit = [this](const std::function<void()>& change) {
+        Paused([&] { edits.Stroke(change); });
+    };
+    input.stroke_end = [this] { Paused([&] { edits.EndStroke(); }); };
+}
 
 program::~program() = default;
 

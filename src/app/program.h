@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/commands.h"
+#include "app/scene_edits.h"
 #include "app/view_input.h"
 #include "terrain/step_driver.h"
 #include "terrain/terrain.h"
@@ -41,6 +42,7 @@ class program {
     frame_split TakeFrameSplit() { return driver.TakeTotals(); }
 
     terrain scene;
+    scene_edits edits;  // undo, and what is not saved
     program_state state;
     view_input input;
     std::unique_ptr<command_dispatch> commands;  // made once the window exists

@@ -74,7 +74,12 @@ void toolbox::Guard(const std::function<void()>& action) {
 }
 
 void toolbox::Act(const std::function<void()>& action) {
-    Guard([&] { run.Paused(action); });
+    Guard([&] {
+        run.Paused([&] {
+            action();
+            run.edits.Changed();  // every action here adds an object
+        });
+    });
 }
 
 QWidget* toolbox::TerrainPage() {

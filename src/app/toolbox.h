@@ -39,7 +39,7 @@ class toolbox : public QDockWidget {
 
     // Runs an action; an error ends the program, as it does from the menu.
     void Guard(const std::function<void()>& action);
-    // Runs a scene action with no step in flight, guarded.
+    // Runs an action that adds to the scene with no step in flight, guarded.
     void Act(const std::function<void()>& action);
     // Regenerates both sky-box cube maps from the walking page's choices.
     void NewSkyBox();

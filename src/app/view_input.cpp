@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "graphics/postprocessing_program.h"
 #include "kr/math_constants.h"
@@ -36,7 +37,12 @@ bool view_input::Move(int x, int y, const mouse_buttons& held, const view_area& 
         KR::Vector4& target = scene.view_pos;
         if (held.left && !held.right && !held.middle) {
             if (held.shift && sim.mode == 1) {
-                scene.RaiseBrush(dy / 10);
+                const auto raise = [&] { scene.RaiseBrush(dy / 10); };
+                stroking = true;
+                if (brush_edit)
+                    brush_edit(raise);
+                else
+                    raise();
             } else {
                 const float k = 200.0f / (view.z + 2);
                 const float h = view.x / 180.0f * KR::kPi, side = h - KR::kPi / 2;
@@ -67,6 +73,11 @@ bool view_input::Move(int x, int y, const mouse_buttons& held, const view_area& 
         return true;
     }
     return false;
+}
+
+void view_input::Release() {
+    if (!std::exchange(stroking, false)) return;
+    if (stroke_end) stroke_end();
 }
 
 void view_input::Wheel(int delta, const mouse_buttons& held) {

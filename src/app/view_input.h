@@ -3,6 +3,8 @@
 // post-processing points, as plain arithmetic on the scene: the window only translates its
 // events into these calls.
 
+#include <functional>
+
 #include "kr/vector.h"
 
 class terrain;
@@ -37,6 +39,14 @@ class view_input {
     void Press() { moved = false; }
     // Answers whether the release was a click (no move since the press).
     bool ReleaseIsClick() const { return !moved; }
+    // A button went up: a brush stroke under way ends.
+    void Release();
+
+    // The brush's changes to the ground run through this: the program runs them with no step
+    // in flight and keeps each stroke for undo. Unset, they run at once.
+    std::function<void(const std::function<void()>& change)> brush_edit;
+    // Called when a stroke ends.
+    std::function<void()> stroke_end;
 
     // A move to (x, y) in client pixels with these buttons held. Answers true when the cursor
     // should be warped back to the window's centre (a drag left the middle third), after
@@ -57,6 +67,7 @@ class view_input {
     bool moved = false;
     int last_x = 0, last_y = 0;
     bool dragging = false;  // a move with a button held came before this one
+    bool stroking = false;  // the brush changed the ground since the press
 };
 
 }  // namespace app

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "kr/name_lib.h"
@@ -42,17 +43,21 @@ class terrain : public object_world {
     // Generates a new landscape from the parameters in `generation`: the whole terrain (grid,
     // objects, view) is replaced, unless the algorithm produced nothing (import cancelled).
     // Raises KR::Error family errors; an error from the algorithm leaves the terrain as it was.
-    void GenerateTerrain();
+    // Answers whether the terrain was replaced.
+    bool GenerateTerrain();
     // The same with heights from elsewhere (a height map, say): source fills the grid as an
     // algorithm does and answers 1, or 0 when it produced nothing.
     using height_source = std::function<int(terrain_generation_info& info)>;
-    void GenerateTerrain(const height_source& source);
+    bool GenerateTerrain(const height_source& source);
 
     // Scene files: ask file_names for a name (a cancel does nothing), then save or load.
     // Save raises KR::ErrorFile when the file cannot be written; Load raises the structure
-    // error and keeps the running scene when the file cannot be read.
-    void Save();
-    void Load();
+    // error and keeps the running scene when the file cannot be read. Both answer whether
+    // they did it, and then remember the file in scene_file.
+    bool Save();
+    bool Load();
+    // The scene file the scene was last loaded from or saved to; empty for a generated one.
+    std::string scene_file;
 
     // The algorithms fill info's grid (already allocated) and return 1, or 0 when nothing
     // was generated. Random Points and Perlin Noise spread their cells over the step threads.

@@ -18,14 +18,18 @@ file_request SceneRequest(const char* title, bool must_exist) {
 
 }  // namespace
 
-void terrain::Save() {
-    std::string name = "save.qor";
-    if (!file_names || !file_names->Ask(SceneRequest("Save", false), name)) return;
+bool terrain::Save() {
+    std::string name = scene_file.empty() ? "save.qor" : scene_file;
+    if (!file_names || !file_names->Ask(SceneRequest("Save", false), name)) return false;
     SaveScene(name.c_str(), *this, *settings, *display_options);
+    scene_file = name;
+    return true;
 }
 
-void terrain::Load() {
+bool terrain::Load() {
     std::string name;
-    if (!file_names || !file_names->Ask(SceneRequest("Load", true), name)) return;
+    if (!file_names || !file_names->Ask(SceneRequest("Load", true), name)) return false;
     LoadScene(name.c_str(), *this, *settings, *display_options);
+    scene_file = name;
+    return true;
 }

@@ -14,8 +14,8 @@ struct grid_release {
 
 }  // namespace
 
-void terrain::GenerateTerrain() {
-    GenerateTerrain([this](terrain_generation_info& g) {
+bool terrain::GenerateTerrain() {
+    return GenerateTerrain([this](terrain_generation_info& g) {
         switch (g.algorithm) {
             case kAlgorithmRandomPoints:
                 return GenerateTerrainRandomPoint(g);
@@ -31,14 +31,14 @@ void terrain::GenerateTerrain() {
     });
 }
 
-void terrain::GenerateTerrain(const height_source& source) {
+bool terrain::GenerateTerrain(const height_source& source) {
     terrain_generation_info& g = generation;
     // Sizes and counts from a scene file arrive unchecked; out of range they would overrun
     // the allocation or the loops.
     g.ClampSizes();
     g.InitData();
     grid_release release{g};
-    if (source(g) != 1) return;
+    if (source(g) != 1) return false;
 
     if (!g.heights_in_metres) {
         g.Normalise();
@@ -59,7 +59,9 @@ void terrain::GenerateTerrain(const height_source& source) {
         box_max = z_max + 2.0f;
     }
     ResetView();
+    scene_file.clear();
     ready = 1;
+    return true;
 }
 
 void terrain::ResetView() {

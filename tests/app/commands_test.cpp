@@ -8,6 +8,7 @@
 
 #include "app/command_table.h"
 #include "app/commands.h"
+#include "app/scene_edits.h"
 #include "app/view_input.h"
 #include "graphics/postprocessing_program.h"
 #include "terrain/app_settings.h"
@@ -27,6 +28,7 @@ struct fake_shell : shell {
     void Capture() override {}
     void ReloadShaders() override {}
     void PostprocessingSwitched() override { ++postproc_switches; }
+    unsaved_answer AskUnsaved() override { return unsaved_answer::discard; }
     bool toolbox = true, answer_ok = false;
     int page = -1, abouts = 0, postproc_switches = 0;
 };
@@ -41,7 +43,8 @@ struct Shell : ::testing::Test {
     terrain t;
     simulation_settings sim;
     display_settings display;
-    program_state state{t, sim, display};
+    scene_edits edits{t, sim, display};
+    program_state state{t, sim, display, edits};
     fake_shell window;
     int paused = 0;
     command_dispatch commands{state, window, [this](const std::function<void()>& action) {

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/gl_view.h"
@@ -31,6 +32,9 @@ class test_window {
             ++frames;
         };
         view.on_fatal = [this](const std::exception& error) { fatal += error.what(); };
+        // No one is there to answer: changes go, an autosave stays where it is.
+        window.ask_unsaved = [] { return app::unsaved_answer::discard; };
+        window.ask_restore = [] { return false; };
         window.resize(640, 480);
         window.show();
     }
@@ -47,9 +51,11 @@ class test_window {
     std::string fatal;  // what would have ended the program
 };
 
-// The view's format as the program asks for it; before the application exists.
+// The view's format as the program asks for it; before the application exists. The state
+// folder (the autosave's) is the test's own, in its working folder.
 inline void PrepareGL() {
     app::PrepareViewFormat();
+    setenv("XDG_STATE_HOME", (std::filesystem::current_path() / "state").c_str(), 1);
 }
 
 }  // namespace QorTest

@@ -36,7 +36,8 @@ class threads_test : public QObject {
             app::kCmdResetWater,   app::kCmdSmoothTerrain, app::kCmdTsunami,
             app::kCmdAddSpring,    app::kCmdAddStatic,     app::kCmdFasterTime,
             app::kCmdAquarium,     app::kCmdResetMovement, app::kCmdAutorotate,
-            app::kCmdFloatInWater, app::kCmdCenterTerrain, app::kCmdDeleteSelected};
+            app::kCmdFloatInWater, app::kCmdCenterTerrain, app::kCmdDeleteSelected,
+            app::kCmdUndo,         app::kCmdUndo,          app::kCmdRedo};
         for (int round = 0; round < 2; ++round) {
             for (int id : commands) {
                 w.window.Run(id);

@@ -3,8 +3,12 @@
 #include "terrain/scene_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <sstream>
 
@@ -280,6 +284,39 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(folder + ".saving"));
     EXPECT_THROW(SaveScene("/dev/null", sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+}
+
+// A save whose writing fails part way (here the file-size limit, in a child process) says so
+// and leaves the old file as it was, byte for byte.
+TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
+    scene sc;
+    const std::vector<float> heights = grid_test::Landscape(40, 40, 5);
+    sc.t.BuildFromHeights(heights.data(), 40, 40);  // some 240 kB of text
+    const std::string file = qor_test::ScratchFile("kept.qor");
+    SaveScene(file.c_str(), sc.t, sc.s, sc.d);
+    const std::string old = qor_test::ReadBytes(file);
+    sc.t.RaiseBrush(5.0f);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Writes beyond 64 kB fail instead of ending the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 << 10, 64 << 10};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            SaveScene(file.c_str(), sc.t, sc.s, sc.d);
+        } catch (const KR::ErrorFile& error) {
+            _exit(std::string(error.what()).find("Can't write the file!") != std::string::npos ? 0
+                                                                                               : 2);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 2: another error";
+    EXPECT_TRUE(qor_test::ReadBytes(file) == old);
+    EXPECT_FALSE(std::filesystem::exists(file + ".saving"));
 }
 
 }  // namespace
