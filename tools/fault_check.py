@@ -14,8 +14,10 @@ in, builds, runs the tests (stopping at the first failure) and puts the file bac
 it is interrupted. A fault is "caught" when a test fails, "no build" when it does not compile
 (such a fault proves nothing: change it) and "missed" when every test passes.
 
-Usage: tools/fault_check.py FAULTS.ini [--build DIR] [--only NAME] [--jobs N]
-Run it in a worktree of its own: it edits the source files while it works.
+Usage: tools/fault_check.py FAULTS.ini [--build DIR] [--only NAME] [--jobs N] [--log FILE]
+With --log, every outcome is also appended to FILE and faults already there are skipped, so
+a long run can be stopped and taken up again. Run it in a worktree of its own: it edits the
+source files while it works.
 """
 
 import argparse
@@ -85,12 +87,18 @@ def main():
     parser.add_argument("--build", default=os.path.join(ROOT, "build-faults"))
     parser.add_argument("--only", help="the one fault to make")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--log", help="append outcomes here; skip the faults it holds")
     options = parser.parse_args()
 
     faults = configparser.ConfigParser(interpolation=None, inline_comment_prefixes=(";",))
     faults.optionxform = str
     faults.read(options.faults, encoding="utf-8")
     names = [n for n in faults.sections() if not options.only or n == options.only]
+    done = set()
+    if options.log and os.path.exists(options.log):
+        with open(options.log, encoding="utf-8") as f:
+            done = {line.split("\t")[1] for line in f if line.count("\t") >= 2}
+    names = [n for n in names if n not in done]
     configure(options.build, options.jobs)
     counts = {}
     for name in names:
@@ -99,6 +107,9 @@ def main():
         counts[outcome.split(":")[0]] = counts.get(outcome.split(":")[0], 0) + 1
         print("%-10s %-45s %4.0f s  %s" % (outcome, name, time.time() - start, detail),
               flush=True)
+        if options.log:
+            with open(options.log, "a", encoding="utf-8") as f:
+                f.write("%s\t%s\t%s\n" % (outcome, name, detail))
     run(["cmake", "--build", options.build, "-j", str(options.jobs)])  # back to the clean tree
     print("; ".join("%s: %d" % item for item in sorted(counts.items())))
     return 0 if counts.get("missed", 0) == 0 and counts.get("no build", 0) == 0 else 1
