@@ -22,6 +22,7 @@ source files while it works.
 
 import argparse
 import configparser
+import json
 import os
 import shutil
 import subprocess
@@ -57,6 +58,18 @@ def test_command(build, pattern, jobs):
     return command
 
 
+def targets_of(build, pattern):
+    """The programs that hold the tests the pattern selects (empty: build everything)."""
+    if not pattern:
+        return []
+    listed = run(["ctest", "--test-dir", build, "-R", pattern, "--show-only=json-v1"])
+    try:
+        tests = json.loads(listed.stdout)["tests"]
+    except (ValueError, KeyError):
+        return []
+    return sorted({os.path.basename(t["command"][0]) for t in tests if t.get("command")})
+
+
 def check(name, fault, build, jobs):
     path = os.path.join(ROOT, fault["file"])
     with open(path, encoding="utf-8") as f:
@@ -67,7 +80,11 @@ def check(name, fault, build, jobs):
     try:
         with open(path, "w", encoding="utf-8") as f:
             f.write(original.replace(find, fault["replace"]))
-        built = run(["cmake", "--build", build, "-j", str(jobs)])
+        targets = targets_of(build, fault.get("tests", ""))
+        command = ["cmake", "--build", build, "-j", str(jobs)]
+        built = run(command + (["--target"] + targets if targets else []))
+        if built.returncode != 0 and targets and "unknown target" in built.stdout:
+            built = run(command)
         if built.returncode != 0:
             return "no build", ""
         tested = run(test_command(build, fault.get("tests", ""), jobs))
