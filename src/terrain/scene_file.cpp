@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <string>
-#include <system_error>
 
 #include "kr/error.h"
+#include "kr/replacing_file.h"
 #include "terrain/scene_reading.h"
 #include "terrain/terrain.h"
 
@@ -146,26 +144,12 @@ void SaveScene(const char* file_name, const terrain& t, const simulation_setting
     // A scene without a grid could not be loaded again: refuse it rather than write it.
     if (t.cluster_count == 0)
         throw KR::ErrorFile("terrain::Save", ": No terrain to save!", file_name);
-    // Only a regular file is replaced: never a folder or a device.
-    std::error_code error;
-    const auto status = std::filesystem::status(file_name, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        throw KR::ErrorFile("terrain::Save", ": Can't create the file!", file_name);
-    // Written beside the target first, so that a failed save leaves the old file whole.
-    const std::string temporary = std::string(file_name) + ".saving";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) throw KR::ErrorFile("terrain::Save", ": Can't create the file!", file_name);
-    bool written = true;
-    scene_text text([&](const std::string& piece) {
-        written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
-    });
+    // Written beside the target first, so that a failed save leaves the old file whole; only a
+    // regular file is replaced, never a folder or a device.
+    KR::ReplacingFile file(file_name, "terrain::Save");
+    scene_text text([&file](const std::string& piece) { file.Write(piece.data(), piece.size()); });
     Write(text, t, s, d);
-    written = std::fclose(file) == 0 && written;
-    if (written) std::filesystem::rename(temporary, file_name, error);
-    if (!written || error) {
-        std::filesystem::remove(temporary, error);
-        throw KR::ErrorFile("terrain::Save", ": Can't write the file!", file_name);
-    }
+    file.Commit();
 }
 
 void LoadScene(const char* file_name, terrain& t, simulation_settings& s, display_settings& d,
