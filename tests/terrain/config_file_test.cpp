@@ -50,8 +50,6 @@ TEST_F(ConfigFile, EveryGroupIsReadWithItsClamps) {
         "<skybox size=\"512\" clouds=\"0.1\" turbulence=\"0.2\" stars=\"0.3\" />\n"
         "<WATER Size=\"64\" frames=\"32\" />\n</INI>\n");
     EXPECT_EQ(p.multithreading, 0);
-    EXPECT_EQ(s.mode, 3);
-    EXPECT_EQ(d.camera_controll, 0);
     EXPECT_EQ(s.auto_rotate + s.aquarium + s.stop_rain + s.stop_water + s.stop_water_shader, 5);
     EXPECT_EQ(s.stop_erosion, 0);
     EXPECT_EQ(s.timescale, 0.5f);
@@ -75,6 +73,20 @@ TEST_F(ConfigFile, EveryGroupIsReadWithItsClamps) {
     EXPECT_EQ(tex.water_size, 64);
     EXPECT_EQ(tex.water_frames, 32);
     EXPECT_EQ(log.str(), "");
+}
+
+TEST_F(ConfigFile, ClampsHoldBothEnds) {
+    const struct {
+        const char* program;
+        int mode, camera;
+    } cases[] = {{R"(mode="-1" camera_controll="3")", 0, 2},
+                 {R"(mode="4" camera_controll="-1")", 3, 0},
+                 {R"(mode="3" camera_controll="2")", 3, 2}};
+    for (const auto& c : cases) {
+        Load(std::string("<ini><program ") + c.program + " /></ini>");
+        EXPECT_EQ(s.mode, c.mode) << c.program;
+        EXPECT_EQ(d.camera_controll, c.camera) << c.program;
+    }
 }
 
 TEST_F(ConfigFile, MissingGroupsKeepDefaultsAndAreNotValidated) {

@@ -175,14 +175,18 @@ TEST_F(SceneObjects, FoodGrowsAndIsEatenToNothing) {
 TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
     t.view.x = 90;  // heading 0: looking along +x
     t.view_pos = KR::Vector4(30, 15, 0, 0);
+    const KR::Vector4 food_at(22, 15, 0, 0);
+    AgentFood* food = t.AddAgentFood(&food_at, nullptr, 0.0);
+    food->amount() = 0.9f;
     Agent* agent = t.AddAgent();
     EXPECT_EQ(t.agent_lib.Count(), 1);
     EXPECT_GE(agent->bias, -1.0f);
     EXPECT_LE(agent->bias, 1.0f);
-    const KR::Vector4 food_at(22, 15, 0, 0);
-    AgentFood* food = t.AddAgentFood(&food_at, nullptr, 0.0);
-    food->amount() = 0.9f;
     agent->next_breed_time = 1e9;  // no new food in this test
+    // The agent is updated just before the food it eats: the update loop must not go on to
+    // the eaten food (the sanitizer build sees it if it does).
+    ASSERT_EQ(t.objects, agent);
+    ASSERT_EQ(agent->next, food);
 
     const float start = agent->position.x;
     t.Simulate();
