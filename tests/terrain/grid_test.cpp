@@ -229,43 +229,6 @@ TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
     EXPECT_EQ(v.y, 0.0f);
 }
 
-TEST(Commands, ResetsTsunamiAndBrushes) {
-    simulation_settings s;
-    terrain t;
-    t.settings = &s;
-    std::vector<float> heights = grid_test::Landscape(30, 25, 3);
-    t.BuildFromHeights(heights.data(), 30, 25);
-    for (int i = 0; i < 5; ++i) {
-        t.Simulate();
-        t.UpdateBuffers();
-    }
-    cluster& c = t.clusters[0];
-    const float ground = c.read_field->GetTerrain(5, 5);
-    t.ResetMovement();
-    for (vertex_2d_field* f : {c.read_field, c.write_field})
-        for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(f->GetFlow(7, 7, i), 0.0f);
-    EXPECT_GT(TotalWater(*c.read_field), 0.0f);
-    t.ResetWater();
-    EXPECT_EQ(TotalWater(*c.read_field), 0.0f);
-    EXPECT_EQ(TotalWater(*c.write_field), 0.0f);
-    EXPECT_EQ(c.read_field->GetTerrain(5, 5), ground);
-
-    // A tsunami beyond the grid touches only what lies within the radius.
-    t.view_pos = KR::Vector4(-6.0f, 10.0f, 0, 0);
-    t.brush_radius = 7.0f;
-    t.Tsunami();
-    EXPECT_GT(c.write_field->GetWater(1, 11), 0.0f);
-    EXPECT_EQ(c.write_field->GetWater(3, 11), 0.0f);
-
-    // The raise brush is a raised cosine of the given height at the centre.
-    t.view_pos = KR::Vector4(15.0f, 12.0f, 0, 0);
-    const float centre = c.write_field->GetTerrain(16, 13), rim = c.write_field->GetTerrain(16, 20);
-    t.RaiseBrush(2.0f);
-    EXPECT_FLOAT_EQ(c.write_field->GetTerrain(16, 13), centre + 2.0f);
-    EXPECT_EQ(c.write_field->GetTerrain(16, 20), rim);
-}
-
 TEST(Tick, MotionsOfTheViewAndTheAnimation) {
     simulation_settings s;
     s.auto_rotate = 1;
