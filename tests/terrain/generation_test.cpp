@@ -182,16 +182,26 @@ TEST_F(GenerationAlgorithms, NoPointsOrFaultsGiveFlatGround) {
         EXPECT_EQ(Generate(t, algorithm, 5), std::vector<float>(40 * 30, 0.0f));
 }
 
+// The program's generator as its definition states it, apart from KR's: rand() is the 15-bit
+// linear congruential generator, a random value in [a, b] is rand() / 32767.0 * (b - a) + a.
+struct text_random {
+    uint32_t state;
+    float operator()(float a, float b) {
+        state = state * 214013u + 2531011u;
+        return float(int((state >> 16) & 0x7FFF) / 32767.0 * (b - a) + a);
+    }
+};
+
 // Random Points, straight from its definition, for cells computed one at a time.
 std::vector<float> PlainRandomPoints(int X, int Y, int detail, int seed) {
-    KR::RandomSeed(seed);
+    text_random random{uint32_t(seed)};
     const float diag = std::sqrt(float(X) * X + float(Y) * Y), r0 = diag / 10, m = r0 / 3;
     std::vector<float> p;
     for (int k = 0; k < detail; ++k) {
-        p.push_back(KR::RandomFloat(-m, diag + m));
-        p.push_back(KR::RandomFloat(-m, diag + m));
-        p.push_back(KR::RandomFloat(-1, 1));
-        p.push_back(KR::RandomFloat(r0 / 10, r0));
+        p.push_back(random(-m, diag + m));
+        p.push_back(random(-m, diag + m));
+        p.push_back(random(-1, 1));
+        p.push_back(random(r0 / 10, r0));
     }
     std::vector<float> grid;
     for (int j = 0; j < Y; ++j)
@@ -229,9 +239,9 @@ TEST_F(GenerationAlgorithms, RandomPointsAgreeForAnyThreadsAndVectorWidth) {
 
 // Faulting as its definition walks it: every step of every line, tested against the grid.
 std::vector<float> PlainFaulting(int W, int H, int detail, int seed) {
-    KR::RandomSeed(seed);
+    text_random random{uint32_t(seed)};
     std::vector<float> grid(size_t(W) * H, 0.0f);
-    auto truncated = [](float a, float b) { return int(KR::RandomFloat(a, b)); };
+    auto truncated = [&](float a, float b) { return int(random(a, b)); };
     auto side_point = [&](int side, int& x, int& y) {
         if (side == 0 || side == 2) {
             y = side == 0 ? -H : 2 * H;
@@ -247,7 +257,7 @@ std::vector<float> PlainFaulting(int W, int H, int detail, int seed) {
         side_point(s1, x1, y1);
         side_point((truncated(1, 4) + s1) % 4, x2, y2);
         const int w = truncated(3, std::sqrt(float(W * W + H * H)) / 2);
-        const float a = 1.0f / KR::RandomFloat(0.1f, 1.0f);
+        const float a = 1.0f / random(0.1f, 1.0f);
         y1 -= w / 2;
         y2 -= w / 2;
         for (int k = -(w / 2); k <= w / 2; ++k) {
@@ -292,6 +302,54 @@ TEST_F(GenerationAlgorithms, FaultingSkipsOnlyStepsOutsideTheGrid) {
         const std::vector<float> grid(g.grid.get(), g.grid.get() + g.Cells());
         EXPECT_TRUE(SameBits(grid, PlainFaulting(W, H, detail, W + H))) << W << " x " << H;
         EXPECT_GT(*std::max_element(grid.begin(), grid.end()), 0.0f);
+    }
+}
+
+// The whole generation from its definition: the algorithm's grid, rescaled onto
+// [0, max - min] and multiplied by the shape's factor (pi = 3.1415927, X/2 and Y/2 whole
+// numbers), for both sizes' orders, every shape, both random algorithms and several seeds.
+TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
+    const double pi = 3.1415927;
+    auto c = [](double a) { return (std::cos(a) + 1) / 2; };
+    const struct {
+        int algorithm, X, Y, detail, seed, shape;
+        float min, max;
+    } cases[] = {
+        {kAlgorithmRandomPoints, 23, 17, 40, 3, kShapeMountain, 2, 30},
+        {kAlgorithmFaulting, 16, 31, 25, 9, kShapeLake, 0, 20},
+        {kAlgorithmRandomPoints, 12, 12, 15, 5, kShapeValley, 1, 11},
+        {kAlgorithmFaulting, 30, 12, 15, 2, kShapeEdge, 0, 50},
+        {kAlgorithmFaulting, 11, 10, 30, 77, kShapeFlat, 5, 6},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE("algorithm " + std::to_string(k.algorithm) + ", shape " +
+                     std::to_string(k.shape));
+        std::vector<float> h = k.algorithm == kAlgorithmRandomPoints
+                                   ? PlainRandomPoints(k.X, k.Y, k.detail, k.seed)
+                                   : PlainFaulting(k.X, k.Y, k.detail, k.seed);
+        const auto [lo, hi] = std::minmax_element(h.begin(), h.end());
+        const float low = *lo, scale = (k.max - k.min) / (*hi - low);
+        for (int j = 0; j < k.Y; ++j)
+            for (int i = 0; i < k.X; ++i) {
+                const double u = double(i) / k.X, v = double(j) / k.Y;
+                const int cx = k.X / 2, cy = k.Y / 2;
+                const double d = std::hypot(i - cx, j - cy), D = std::hypot(cx, cy);
+                const double factor[] = {1, c(2 * pi * u + pi) * c(2 * pi * v + pi) + 0.5,
+                                         c(pi * d / D + pi) + 0.5, c(2 * pi * u) + 0.5,
+                                         c(2 * pi * u + pi) + 0.5};
+                float& cell = h[size_t(j) * k.X + i];
+                cell = float((cell - low) * scale * factor[k.shape]);
+            }
+        t.generation.x = k.X;
+        t.generation.y = k.Y;
+        t.generation.detail = k.detail;
+        t.generation.type = k.shape;
+        t.generation.min = k.min;
+        t.generation.max = k.max;
+        const std::vector<float> made = Generate(t, k.algorithm, k.seed);
+        ASSERT_EQ(made.size(), h.size());
+        for (size_t n = 0; n < h.size(); ++n)
+            ASSERT_NEAR(made[n], h[n], 2e-5f * (k.max - k.min)) << "cell " << n;
     }
 }
 
