@@ -2,7 +2,7 @@
 // Noise run on 1 and 2 threads; detail is the number of points or faults.
 #include <benchmark/benchmark.h>
 
-#include "kr/random.h"
+#include "kr/base/random.h"
 #include "terrain/terrain.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "kr/random.h"
+#include "kr/base/random.h"
 #include "terrain/terrain.h"
 
 namespace bench {

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "kr/perlin_noise_2d.h"
-#include "kr/perlin_noise_3d.h"
+#include "kr/noise/perlin_noise_2d.h"
+#include "kr/noise/perlin_noise_3d.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // every processor (the generators that draw random values per pixel have no thread choice).
 #include <benchmark/benchmark.h>
 
-#include "kr/procedural_textures.h"
-#include "kr/random.h"
+#include "kr/procedural/procedural_textures.h"
+#include "kr/base/random.h"
 
 namespace {
 

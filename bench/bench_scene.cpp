@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "bench_landscape.h"
-#include "kr/utils.h"
+#include "kr/base/utils.h"
 #include "terrain/app_settings.h"
 #include "terrain/scene_file.h"
 #include "terrain/terrain.h"

@@ -24,8 +24,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "kr/random.h"
-#include "kr/xml_element.h"
+#include "kr/base/random.h"
+#include "kr/xml/xml_element.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "kr/bmp_writer.h"
-#include "kr/error.h"
-#include "kr/math_constants.h"
-#include "kr/random.h"
-#include "kr/texture.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/base/error.h"
+#include "kr/math/math_constants.h"
+#include "kr/base/random.h"
+#include "kr/image/texture.h"
 #include "tools/tree_billboard.h"
 
 namespace {

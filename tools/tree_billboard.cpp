@@ -4,8 +4,8 @@
 #include <cmath>
 #include <vector>
 
-#include "kr/random.h"
-#include "kr/texture.h"
+#include "kr/base/random.h"
+#include "kr/image/texture.h"
 
 namespace {
 

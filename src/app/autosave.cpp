@@ -1,8 +1,8 @@
 #include "app/autosave.h"
 
 #include "app/program.h"
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 #include "terrain/scene_file.h"
 
 namespace app {

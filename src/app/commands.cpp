@@ -4,7 +4,7 @@
 
 #include "app/command_table.h"
 #include "app/scene_edits.h"
-#include "kr/console.h"
+#include "kr/base/console.h"
 #include "terrain/app_settings.h"
 #include "terrain/height_map.h"
 #include "terrain/scene_file.h"

@@ -15,9 +15,9 @@
 #include "app/program.h"
 #include "app/qt_file_dialogs.h"
 #include "app/startup_report.h"
-#include "kr/console.h"
-#include "kr/error.h"
-#include "kr/utils.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
+#include "kr/base/utils.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 

@@ -20,8 +20,8 @@
 #include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 #include "render/capture.h"
 #include "terrain/scene_autosave.h"
 

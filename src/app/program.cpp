@@ -4,9 +4,9 @@
 
 #include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
-#include "kr/console.h"
-#include "kr/random.h"
-#include "kr/utils.h"
+#include "kr/base/console.h"
+#include "kr/base/random.h"
+#include "kr/base/utils.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "kr/console.h"
+#include "kr/base/console.h"
 #include "terrain/app_settings.h"
 #include "terrain/config_file.h"
 #include "terrain/simulation_settings.h"

@@ -13,7 +13,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/toolbox_controls.h"
-#include "kr/console.h"
+#include "kr/base/console.h"
 
 namespace app {
 

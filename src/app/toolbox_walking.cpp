@@ -19,7 +19,7 @@
 #include "app/toolbox.h"
 #include "app/toolbox_controls.h"
 #include "graphics/scene_textures.h"
-#include "kr/console.h"
+#include "kr/base/console.h"
 #include "terrain/app_settings.h"
 
 namespace app {

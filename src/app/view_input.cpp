@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "graphics/postprocessing_program.h"
-#include "kr/math_constants.h"
+#include "kr/math/math_constants.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/terrain.h"

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 class terrain;
 struct display_settings;

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "sim_options.h"
 #include "sim_run.h"
 

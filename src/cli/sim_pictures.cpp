@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "graphics/opengl_setup.h"
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/offscreen_context.h"
 #include "render/capture.h"
 #include "terrain/terrain.h"

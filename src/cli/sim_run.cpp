@@ -10,11 +10,11 @@
 #include <thread>
 #include <vector>
 
-#include "kr/bmp_writer.h"
-#include "kr/console.h"
-#include "kr/error.h"
-#include "kr/random.h"
-#include "kr/utils.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
+#include "kr/base/random.h"
+#include "kr/base/utils.h"
 #include "sim_pictures.h"
 #include "terrain/app_settings.h"
 #include "terrain/config_file.h"

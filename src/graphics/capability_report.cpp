@@ -7,8 +7,8 @@
 #include <new>
 #include <string>
 
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 
 namespace graphics {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "graphics/graphics_state.h"
 #include "graphics/scene_textures.h"
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 #include "terrain/app_settings.h"
 
 namespace graphics {

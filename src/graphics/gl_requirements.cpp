@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 
 namespace graphics {
 namespace {

@@ -13,12 +13,12 @@
 #include "graphics/scene_programs.h"
 #include "graphics/scene_textures.h"
 #include "graphics/texture_sizes.h"
-#include "kr/console.h"
-#include "kr/data_files.h"
+#include "kr/base/console.h"
+#include "kr/base/data_files.h"
 #include "kr/gl/environment.h"
 #include "kr/gl/gl_check.h"
 #include "kr/gl/glew_init.h"
-#include "kr/utils.h"
+#include "kr/base/utils.h"
 #include "terrain/app_settings.h"
 
 namespace graphics {

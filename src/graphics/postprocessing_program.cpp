@@ -5,10 +5,10 @@
 #include "graphics/gl_capabilities.h"
 #include "graphics/graphics_state.h"
 #include "graphics/scene_programs.h"
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 #include "kr/gl/shader.h"
-#include "kr/texture.h"
+#include "kr/image/texture.h"
 #include "terrain/app_settings.h"
 
 namespace graphics {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "graphics/postprocessing_text.h"
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 namespace KR {
 class Shader;

@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "graphics/gl_capabilities.h"
-#include "kr/console.h"
-#include "kr/data_files.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/data_files.h"
+#include "kr/base/error.h"
 #include "kr/gl/environment.h"
 
 namespace graphics {

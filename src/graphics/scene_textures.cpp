@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "graphics/graphics_state.h"
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/environment.h"
-#include "kr/procedural_textures.h"
+#include "kr/procedural/procedural_textures.h"
 
 namespace graphics {
 namespace {

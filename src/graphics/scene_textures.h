@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "kr/procedural_textures.h"
+#include "kr/procedural/procedural_textures.h"
 
 namespace KR {
 class Texture;

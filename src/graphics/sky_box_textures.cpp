@@ -3,8 +3,8 @@
 #include "graphics/graphics_state.h"
 #include "graphics/scene_textures.h"
 #include "graphics/texture_sizes.h"
-#include "kr/procedural_textures.h"
-#include "kr/texture.h"
+#include "kr/procedural/procedural_textures.h"
+#include "kr/image/texture.h"
 #include "terrain/app_settings.h"
 
 namespace graphics {

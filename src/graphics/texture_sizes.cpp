@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "kr/power_of_two.h"
+#include "kr/image/power_of_two.h"
 
 namespace graphics {
 namespace {

@@ -8,8 +8,8 @@
 #include <new>
 
 #include "graphics/graphics_state.h"
-#include "kr/bmp_writer.h"
-#include "kr/error.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/base/error.h"
 
 namespace render {
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "kr/texture.h"
-#include "kr/vector.h"
+#include "kr/image/texture.h"
+#include "kr/math/vector.h"
 #include "terrain/camera_info.h"
 #include "terrain/scene_colors.h"
 

@@ -7,7 +7,7 @@
 #include "graphics/graphics_state.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/material.h"
-#include "kr/matrix.h"
+#include "kr/math/matrix.h"
 #include "render/cluster_draw.h"
 #include "terrain/app_settings.h"
 #include "terrain/cluster.h"

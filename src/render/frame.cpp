@@ -13,7 +13,7 @@
 #include "graphics/graphics_state.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/gl_check.h"
-#include "kr/matrix.h"
+#include "kr/math/matrix.h"
 #include "render/object_draw.h"
 #include "render/postprocess_pass.h"
 #include "render/scene_marks.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "graphics/graphics_state.h"
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "render/object_draw.h"
 #include "terrain/pick_hits.h"
 #include "terrain/scene_box.h"

@@ -6,7 +6,7 @@
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/shader.h"
-#include "kr/texture.h"
+#include "kr/image/texture.h"
 #include "terrain/app_settings.h"
 
 namespace render {

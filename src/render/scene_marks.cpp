@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#include "kr/math_constants.h"
+#include "kr/math/math_constants.h"
 #include "terrain/terrain.h"
 
 namespace render {

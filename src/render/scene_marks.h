@@ -2,7 +2,7 @@
 // What the frame draws besides the scene itself: the editing cursor with the brush circle,
 // the light-view overlay (the terrain's box and the camera's frustum) and the aquarium box.
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 class terrain;
 

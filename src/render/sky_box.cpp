@@ -5,8 +5,8 @@
 #include "graphics/graphics_state.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/shader.h"
-#include "kr/matrix.h"
-#include "kr/texture.h"
+#include "kr/math/matrix.h"
+#include "kr/image/texture.h"
 
 namespace render {
 namespace {

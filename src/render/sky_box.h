@@ -2,8 +2,8 @@
 // The sky: a cube around the eye with the star and cloud cube maps, drawn first and without
 // depth, so everything else lies in front of it.
 
-#include "kr/matrix.h"
-#include "kr/vector.h"
+#include "kr/math/matrix.h"
+#include "kr/math/vector.h"
 
 namespace render {
 

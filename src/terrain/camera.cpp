@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kr/math_constants.h"
+#include "kr/math/math_constants.h"
 #include "terrain/terrain.h"
 
 using KR::Matrix4x4;

@@ -6,8 +6,8 @@
 
 #include <functional>
 
-#include "kr/matrix.h"
-#include "kr/vector.h"
+#include "kr/math/matrix.h"
+#include "kr/math/vector.h"
 #include "terrain/camera_info.h"
 
 class terrain;

@@ -3,7 +3,7 @@
 // (with the pitch and distance the camera control corrected), the target, the eye and the
 // near and far planes.
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 struct camera_info {
     KR::Vector4 view;    // heading, pitch, distance, tilt (degrees, degrees, units, degrees)

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 
 void cluster::SetExtent(KR::Vector2 new_start, KR::Vector2 new_end, int columns, int rows) {
     start = new_start;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 #include "terrain/camera_info.h"
 #include "terrain/step_scratch.h"
 #include "terrain/vertex_2d_field.h"

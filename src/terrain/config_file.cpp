@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "kr/console.h"
-#include "kr/error.h"
-#include "kr/xml_attr.h"
-#include "kr/xml_element.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
+#include "kr/xml/xml_attr.h"
+#include "kr/xml/xml_element.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/terrain_generation_info.h"

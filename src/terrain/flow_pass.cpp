@@ -22,7 +22,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "kr/random.h"
+#include "kr/base/random.h"
 #include "terrain/directions.h"
 #include "terrain/simd.h"
 #include "terrain/simulation_settings.h"

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "kr/random.h"
+#include "kr/base/random.h"
 #include "terrain/terrain.h"
 
 namespace {

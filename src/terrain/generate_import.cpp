@@ -3,8 +3,8 @@
 #include <new>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/rgba_scale.h"
+#include "kr/base/error.h"
+#include "kr/image/rgba_scale.h"
 #include "terrain/terrain.h"
 
 namespace {

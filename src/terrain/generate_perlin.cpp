@@ -1,7 +1,7 @@
 // Perlin Noise: five octaves of interpolated lattice noise at 0.04 lattice cells per grid
 // step, whatever the grid's size.
 
-#include "kr/perlin_noise_2d.h"
+#include "kr/noise/perlin_noise_2d.h"
 #include "terrain/terrain.h"
 
 int terrain::GenerateTerrainPerlin(terrain_generation_info& info) {

@@ -12,8 +12,8 @@
 #include <new>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/random.h"
+#include "kr/base/error.h"
+#include "kr/base/random.h"
 #include "terrain/flow_pass.h"
 #include "terrain/simd.h"
 #include "terrain/terrain.h"

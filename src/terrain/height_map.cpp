@@ -9,11 +9,11 @@
 #include <new>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/grey_image.h"
-#include "kr/image_pgm.h"
-#include "kr/image_png.h"
-#include "kr/image_r32.h"
+#include "kr/base/error.h"
+#include "kr/image/grey_image.h"
+#include "kr/image/image_pgm.h"
+#include "kr/image/image_png.h"
+#include "kr/image/image_r32.h"
 #include "terrain/terrain.h"
 
 namespace {

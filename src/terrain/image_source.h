@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "kr/image_file.h"
+#include "kr/image/image_file.h"
 
 using rgba_image = KR::RgbaImage;
 

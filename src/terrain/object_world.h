@@ -3,7 +3,7 @@
 // into the grid, the settings and the clock, the world's size, new food and its own removal.
 // The terrain answers it; tests can answer with a small world of their own.
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 class AgentFood;
 class scene_object;

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <utility>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/scene_file.h"
 #include "terrain/scene_snapshot.h"
 #include "terrain/terrain.h"

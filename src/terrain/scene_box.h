@@ -3,7 +3,7 @@
 // (0, 0), (extent.x - 1, 0), (extent.x - 1, extent.y - 1), (0, extent.y - 1), first at
 // box_min, then at box_max.
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 class terrain;
 

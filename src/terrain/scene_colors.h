@@ -2,7 +2,7 @@
 // The colours the sun sets: its brightness from its angle to the zenith, and the water and
 // wild-water colours of the chosen preset at that brightness.
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 
 // Command ids of the water colour presets (the menu's "Water color" items).
 enum water_color_id : int {

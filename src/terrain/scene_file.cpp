@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "kr/error.h"
-#include "kr/replacing_file.h"
+#include "kr/base/error.h"
+#include "kr/base/replacing_file.h"
 #include "terrain/scene_reading.h"
 #include "terrain/terrain.h"
 

@@ -6,8 +6,8 @@
 #include <new>
 #include <set>
 
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 #include "terrain/scene_snapshot.h"
 #include "terrain/terrain.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kr/math_constants.h"
-#include "kr/random.h"
+#include "kr/math/math_constants.h"
+#include "kr/base/random.h"
 #include "terrain/simulation_settings.h"
 
 void scene_object::Float() {

@@ -3,9 +3,9 @@
 // bouncing balls, and agents that walk to food and eat it. The terrain keeps them in one list,
 // newest first, and updates each once per tick before the grid passes.
 
-#include "kr/align16.h"
-#include "kr/name_lib.h"
-#include "kr/vector.h"
+#include "kr/base/align16.h"
+#include "kr/base/name_lib.h"
+#include "kr/math/vector.h"
 #include "terrain/object_world.h"
 
 class scene_object : public KR::Align16 {

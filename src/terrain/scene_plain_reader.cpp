@@ -19,10 +19,9 @@
 #include <string_view>
 #include <thread>
 
-#include "kr/error.h"
-#include "kr/regular_file.h"
-#include "kr/string_convert.h"
-#include "kr/xml_source.h"
+#include "kr/base/error.h"
+#include "kr/base/regular_file.h"
+#include "kr/base/string_convert.h"
 #include "terrain/scene_reading.h"
 
 namespace {
@@ -220,7 +219,7 @@ XmlElement ReadHead(const char* begin, const char*& p, const char* end) {
 bool ReadPlainScene(const char* file_name, loaded_scene& scene, scene_load_times& times) {
     const auto start = load_clock::now();
     KR::whole_file file;
-    if (KR::ReadWholeFile(file_name, xml_detail::kMaxXmlText, file) != KR::whole_file_read::done)
+    if (KR::ReadWholeFile(file_name, kMaxXmlText, file) != KR::whole_file_read::done)
         return false;
     const char* begin = file.data.get();
     const char* const end = begin + file.size;

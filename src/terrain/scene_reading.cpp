@@ -1,7 +1,7 @@
 #include "terrain/scene_reading.h"
 
-#include "kr/error.h"
-#include "kr/string_convert.h"
+#include "kr/base/error.h"
+#include "kr/base/string_convert.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <system_error>
 #include <thread>
 
-#include "kr/vector.h"
-#include "kr/xml_element.h"
+#include "kr/math/vector.h"
+#include "kr/xml/xml_element.h"
 #include "terrain/app_settings.h"
 #include "terrain/cluster.h"
 #include "terrain/scene_file.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/terrain.h"
 
 namespace {

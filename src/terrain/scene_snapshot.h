@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "kr/vector.h"
+#include "kr/math/vector.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 

@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/string_convert.h"
-#include "kr/xml_view.h"
+#include "kr/base/error.h"
+#include "kr/base/string_convert.h"
+#include "kr/xml/xml_view.h"
 #include "terrain/scene_reading.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <system_error>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/terrain.h"
 
 namespace {

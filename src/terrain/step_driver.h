@@ -8,7 +8,7 @@
 #include <thread>
 #include <utility>
 
-#include "kr/manual_reset_event.h"
+#include "kr/base/manual_reset_event.h"
 
 class terrain;
 

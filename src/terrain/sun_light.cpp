@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kr/math_constants.h"
+#include "kr/math/math_constants.h"
 #include "terrain/camera.h"
 #include "terrain/scene_colors.h"
 

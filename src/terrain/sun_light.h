@@ -3,8 +3,8 @@
 // orthographic view from the sun that the shadow map is rendered with, the matrix that carries
 // world points into that map, and the sky shader's light values.
 
-#include "kr/matrix.h"
-#include "kr/vector.h"
+#include "kr/math/matrix.h"
+#include "kr/math/vector.h"
 
 struct light_colors {
     KR::Vector4 ambient, diffuse, specular;

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <new>
 
-#include "kr/error.h"
-#include "kr/utils.h"
+#include "kr/base/error.h"
+#include "kr/base/utils.h"
 #include "terrain/directions.h"
 
 simulation_settings sim_settings;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "kr/name_lib.h"
-#include "kr/vector.h"
+#include "kr/base/name_lib.h"
+#include "kr/math/vector.h"
 #include "terrain/app_settings.h"
 #include "terrain/camera_info.h"
 #include "terrain/cluster.h"

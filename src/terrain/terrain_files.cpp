@@ -1,6 +1,6 @@
 // The File menu's scene commands: ask for a file name, then save or load the scene.
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/app_settings.h"
 #include "terrain/scene_file.h"
 #include "terrain/terrain.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/terrain_shape.h"
 
 terrain_generation_info& terrain_generation_info::operator=(const terrain_generation_info& other) {

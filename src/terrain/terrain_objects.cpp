@@ -1,9 +1,9 @@
 // The scene-object list of the terrain: creation at the view target, removal and the
 // per-tick update.
 
-#include "kr/error.h"
-#include "kr/random.h"
-#include "kr/utils.h"
+#include "kr/base/error.h"
+#include "kr/base/random.h"
+#include "kr/base/utils.h"
 #include "terrain/terrain.h"
 
 template <class T>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "kr/math_constants.h"
+#include "kr/math/math_constants.h"
 #include "terrain/cluster.h"
 
 vegetation_tree PlaceTree(const vegetation_noise& noise, const cluster& c, int i, int j) {

@@ -3,9 +3,9 @@
 // fixed lattice noise so the forest looks the same every frame, kept on dry ground of the
 // middle heights, and turned towards the point the camera looks at.
 
-#include "kr/perlin_lattice.h"
-#include "kr/perlin_noise_2d.h"
-#include "kr/vector.h"
+#include "kr/noise/perlin_lattice.h"
+#include "kr/noise/perlin_noise_2d.h"
+#include "kr/math/vector.h"
 
 class cluster;
 

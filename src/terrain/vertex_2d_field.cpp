@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/simulation_settings.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "graphics/graphics_state.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
-#include "kr/texture.h"
+#include "kr/image/texture.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/terrain.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "kr/bmp_writer.h"
-#include "kr/error.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/base/error.h"
 #include "kr/test_files.h"
 #include "sim_options.h"
 #include "sim_run.h"

@@ -5,12 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "kr/byte_reader.h"
-#include "kr/error.h"
-#include "kr/image_pgm.h"
-#include "kr/image_png.h"
-#include "kr/image_r32.h"
-#include "kr/texture.h"
+#include "kr/base/byte_reader.h"
+#include "kr/base/error.h"
+#include "kr/image/image_pgm.h"
+#include "kr/image/image_png.h"
+#include "kr/image/image_r32.h"
+#include "kr/image/texture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KR::TextureDefaults env;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "kr/image_png.h"
+#include "kr/image/image_png.h"
 #include "kr/image_samples.h"
 #include "kr/test_files.h"
 

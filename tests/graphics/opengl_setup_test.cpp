@@ -13,7 +13,7 @@
 #include "graphics/graphics_state.h"
 #include "graphics/opengl_setup.h"
 #include "graphics/scene_textures.h"
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/environment.h"
 #include "support/console_capture.h"
 #include "support/gl_test_context.h"

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "graphics/gl_capabilities.h"
-#include "kr/console.h"
-#include "kr/data_files.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/data_files.h"
+#include "kr/base/error.h"
 #include "kr/gl/environment.h"
 #include "kr/test_files.h"
-#include "kr/text_file.h"
+#include "kr/base/text_file.h"
 #include "support/gl_test_context.h"
 
 namespace {

@@ -1,10 +1,10 @@
-#include "kr/bmp_writer.h"
+#include "kr/image/bmp_writer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/test_files.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "kr/console.h"
+#include "kr/base/console.h"
 
 #include <gtest/gtest.h>
 

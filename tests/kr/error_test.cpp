@@ -1,4 +1,4 @@
-#include "kr/error.h"
+#include "kr/base/error.h"
 
 #include <gtest/gtest.h>
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "kr/byte_reader.h"
-#include "kr/error.h"
-#include "kr/image_pgm.h"
-#include "kr/image_png.h"
-#include "kr/image_r32.h"
+#include "kr/base/byte_reader.h"
+#include "kr/base/error.h"
+#include "kr/image/image_pgm.h"
+#include "kr/image/image_png.h"
+#include "kr/image/image_r32.h"
 
 // Every allocation of the program passes here, so a reader that trusts a header shows.
 static std::atomic<size_t> largest_allocation{0};

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <random>
 
-#include "kr/math_constants.h"
-#include "kr/matrix.h"
-#include "kr/vector.h"
+#include "kr/math/math_constants.h"
+#include "kr/math/matrix.h"
+#include "kr/math/vector.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "kr/name_lib.h"
+#include "kr/base/name_lib.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "kr/named_resource.h"
+#include "kr/base/named_resource.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <random>
 #include <string>
 
-#include "kr/error.h"
-#include "kr/improved_noise.h"
-#include "kr/math_constants.h"
-#include "kr/perlin_noise_2d.h"
-#include "kr/perlin_noise_3d.h"
-#include "kr/random.h"
+#include "kr/base/error.h"
+#include "kr/noise/improved_noise.h"
+#include "kr/math/math_constants.h"
+#include "kr/noise/perlin_noise_2d.h"
+#include "kr/noise/perlin_noise_3d.h"
+#include "kr/base/random.h"
 
 namespace {
 

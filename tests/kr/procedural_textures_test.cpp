@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "kr/console.h"
-#include "kr/error.h"
-#include "kr/perlin_noise_3d.h"
-#include "kr/procedural_textures.h"
-#include "kr/random.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
+#include "kr/noise/perlin_noise_3d.h"
+#include "kr/procedural/procedural_textures.h"
+#include "kr/base/random.h"
 
 namespace {
 

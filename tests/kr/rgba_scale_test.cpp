@@ -1,6 +1,6 @@
 // The RGBA rescaler used for imported height images.
 
-#include "kr/rgba_scale.h"
+#include "kr/image/rgba_scale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "kr/string_convert.h"
+#include "kr/base/string_convert.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "kr/bmp_writer.h"
-#include "kr/cube_name.h"
-#include "kr/error.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/image/cube_name.h"
+#include "kr/base/error.h"
 #include "kr/image_samples.h"
 #include "kr/test_files.h"
-#include "kr/texture.h"
+#include "kr/image/texture.h"
 
 namespace {
 

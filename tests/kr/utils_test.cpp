@@ -1,4 +1,4 @@
-#include "kr/utils.h"
+#include "kr/base/utils.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <thread>
 
-#include "kr/align16.h"
-#include "kr/error.h"
-#include "kr/gl_error.h"
-#include "kr/random.h"
+#include "kr/base/align16.h"
+#include "kr/base/error.h"
+#include "kr/base/gl_error.h"
+#include "kr/base/random.h"
 #include "kr/test_files.h"
-#include "kr/text_file.h"
+#include "kr/base/text_file.h"
 
 namespace {
 

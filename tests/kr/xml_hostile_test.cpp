@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "kr/xml_element.h"
+#include "kr/xml/xml_element.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "kr/xml_element.h"
+#include "kr/xml/xml_element.h"
 
 namespace {
 

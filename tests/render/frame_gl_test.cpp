@@ -12,7 +12,7 @@
 #include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/test_files.h"
 #include "render/capture.h"
 #include "support/console_capture.h"

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "kr/console.h"
+#include "kr/base/console.h"
 
 namespace QorTest {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/offscreen_context.h"
 
 namespace QorTest {

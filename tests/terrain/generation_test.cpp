@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/random.h"
+#include "kr/base/error.h"
+#include "kr/base/random.h"
 #include "terrain/flow_pass.h"
 #include "terrain/terrain.h"
 #include "terrain/terrain_shape.h"

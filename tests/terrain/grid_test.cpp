@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "terrain/grid_fixtures.h"
 #include "terrain/terrain.h"
 

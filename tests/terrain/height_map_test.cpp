@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/grey_image.h"
-#include "kr/image_png.h"
+#include "kr/base/error.h"
+#include "kr/image/grey_image.h"
+#include "kr/image/image_png.h"
 #include "kr/test_files.h"
 #include "terrain/grid_fixtures.h"
 #include "terrain/height_map.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "kr/random.h"
+#include "kr/base/random.h"
 
 namespace reference {
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <sstream>
 
-#include "kr/bmp_writer.h"
-#include "kr/error.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/base/error.h"
 #include "kr/test_files.h"
 #include "terrain/app_settings.h"
 #include "terrain/grid_fixtures.h"

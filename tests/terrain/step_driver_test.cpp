@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "kr/error.h"
-#include "kr/manual_reset_event.h"
+#include "kr/base/error.h"
+#include "kr/base/manual_reset_event.h"
 #include "terrain/grid_fixtures.h"
 #include "terrain/step_driver.h"
 #include "terrain/terrain.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "kr/random.h"
+#include "kr/base/random.h"
 #include "terrain/flow_pass.h"
 #include "terrain/grid_fixtures.h"
 #include "terrain/terrain.h"

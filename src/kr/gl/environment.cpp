@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 
 namespace KR {
 

@@ -8,8 +8,8 @@
 
 #include "kr/gl/material.h"
 #include "kr/gl/shader.h"
-#include "kr/name_lib.h"
-#include "kr/texture.h"
+#include "kr/base/name_lib.h"
+#include "kr/image/texture.h"
 
 namespace KR {
 

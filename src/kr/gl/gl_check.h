@@ -1,6 +1,6 @@
 #pragma once
 
-#include "kr/gl_error.h"
+#include "kr/base/gl_error.h"
 
 namespace KR {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 
 namespace KR {
 

@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/material_record.h"
 
 namespace KR {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "kr/named_resource.h"
+#include "kr/base/named_resource.h"
 
 namespace KR {
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/environment.h"
 #include "kr/gl/material_record.h"
-#include "kr/regular_file.h"
+#include "kr/base/regular_file.h"
 
 namespace KR {
 namespace {

@@ -3,7 +3,7 @@
 #include <GL/glx.h>
 #include <unistd.h>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/glew_init.h"
 
 namespace KR {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "kr/console.h"
-#include "kr/error.h"
-#include "kr/text_file.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
+#include "kr/base/text_file.h"
 
 namespace KR {
 namespace {

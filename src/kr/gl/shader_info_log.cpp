@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string>
 
-#include "kr/console.h"
+#include "kr/base/console.h"
 
 namespace KR {
 namespace {

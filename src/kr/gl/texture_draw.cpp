@@ -5,7 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "kr/texture.h"
+#include "kr/image/texture.h"
 
 namespace KR {
 

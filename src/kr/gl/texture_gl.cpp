@@ -6,9 +6,9 @@
 
 #include <new>
 
-#include "kr/error.h"
-#include "kr/power_of_two.h"
-#include "kr/texture.h"
+#include "kr/base/error.h"
+#include "kr/image/power_of_two.h"
+#include "kr/image/texture.h"
 
 namespace KR {
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "kr/error.h"
+#include "kr/base/error.h"
 #include "kr/gl/environment.h"
 #include "kr/gl/material.h"
 #include "kr/gl/material_record.h"

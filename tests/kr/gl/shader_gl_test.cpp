@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "kr/console.h"
-#include "kr/error.h"
+#include "kr/base/console.h"
+#include "kr/base/error.h"
 #include "kr/test_files.h"
 #include "support/gl_test_context.h"
 

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "kr/error.h"
-#include "kr/power_of_two.h"
-#include "kr/texture.h"
+#include "kr/base/error.h"
+#include "kr/image/power_of_two.h"
+#include "kr/image/texture.h"
 #include "support/gl_test_context.h"
 
 namespace {
