@@ -37,6 +37,6 @@ struct graphics_state {
     KR::Material* mat_water = nullptr;         // "Water"
 };
 
-extern graphics_state gl_state;
+inline graphics_state gl_state;
 
 }  // namespace graphics

@@ -38,6 +38,6 @@ struct program_settings {
     int toolbox_visible = 1;
 };
 
-extern display_settings display;
-extern texture_settings textures;
-extern program_settings program;
+inline display_settings display;
+inline texture_settings textures;
+inline program_settings program;
