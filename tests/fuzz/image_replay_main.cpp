@@ -31,16 +31,16 @@ std::vector<std::string> GreySamples() {
     image.pixels = {0, 1000, 65535, 7, 300, 40000};
     image.has_range = true;
     image.high = 12.5f;
-    const std::string png = qor_test::ScratchFile("sample.png");
+    const std::string png = QorTest::ScratchFile("sample.png");
     KR::WritePng(png.c_str(), image);
-    return {qor_test::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
+    return {QorTest::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
             "P2\n2 2\n255\n0 1\n2 255\n", std::string(16, '\x41')};
 }
 
 std::vector<std::string> Corpus() {
     std::vector<std::string> corpus;
     uint32_t state = 1;
-    std::vector<std::string> samples = qor_test::ValidSamples();
+    std::vector<std::string> samples = QorTest::ValidSamples();
     for (const std::string& grey : GreySamples())
         samples.push_back(grey);
     for (const std::string& sample : samples) {
@@ -73,11 +73,11 @@ void WriteCorpus(const std::filesystem::path& dir) {
     std::filesystem::create_directories(dir);
     const std::vector<std::string> corpus = Corpus();
     for (size_t i = 0; i < corpus.size(); ++i)
-        qor_test::WriteBytes((dir / ("image-" + std::to_string(i))).string(), corpus[i]);
+        QorTest::WriteBytes((dir / ("image-" + std::to_string(i))).string(), corpus[i]);
 }
 
 void Replay(const std::filesystem::path& file) {
-    const std::string bytes = qor_test::ReadBytes(file.string());
+    const std::string bytes = QorTest::ReadBytes(file.string());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
         for (int i = 1; i < argc; ++i, ++count)
             Replay(argv[i]);
     } else {
-        const std::filesystem::path dir = qor_test::ScratchDir() / "image-corpus";
+        const std::filesystem::path dir = QorTest::ScratchDir() / "image-corpus";
         WriteCorpus(dir);
         for (const auto& entry : std::filesystem::directory_iterator(dir))
             Replay(entry.path()), ++count;

@@ -54,48 +54,6 @@ TEST(XmlHostile, DeepNestingNeitherRecursesNorOverflows) {
     EXPECT_EQ(Code(Repeat("<?a?>", depth)), kXmlNoError);
 }
 
-TEST(XmlHostile, UnterminatedConstructs) {
-    struct Case {
-        const char* text;
-        int code;
-    };
-    const Case cases[] = {
-        {"<", kXmlMissingStartTagName},
-        {"<a", kXmlUnexpectedToken},
-        {"<a b", kXmlUnexpectedToken},
-        {"<a b=", kXmlUnexpectedToken},
-        {"<a b=\"x", kXmlUnmatchedQuote},
-        {"<a b='x", kXmlUnmatchedQuote},
-        {"<a b=\"x<y\"/>", kXmlUnmatchedQuote},
-        {"<a b='x\"/>", kXmlUnmatchedQuote},
-        {"<a>\"unpaired quote in text</a>", kXmlNoError},
-        {"<a/", kXmlUnexpectedToken},
-        {"<?", kXmlMissingStartTagName},
-        {"<?xml", kXmlUnexpectedToken},
-        {"</", kXmlMissingEndTagName},
-        {"<a></a", kXmlMissingEndTagName},
-        {"<a><!--", kXmlUnmatchedClearTagEnd},
-        {"<a><!-- - -- ->", kXmlUnmatchedClearTagEnd},
-        {"<a><![CDATA[", kXmlUnmatchedClearTagEnd},
-        {"<a><![CDATA[ ]]", kXmlUnmatchedClearTagEnd},
-        {"<!DOCTYPE", kXmlUnmatchedClearTagEnd},
-        {"<!DOCTYPE x [ <!ENTITY", kXmlUnmatchedClearTagEnd},
-        {"<a><pre>", kXmlUnmatchedClearTagEnd},
-        {"<a><script>x</scrip>", kXmlUnmatchedClearTagEnd},
-        {"<a>&", kXmlUnknownEntity},
-        {"<a>&#", kXmlUnknownEntity},
-        {"<a>&#x", kXmlUnknownEntity},
-        {"<a>&amp", kXmlUnknownEntity},
-        {"<a>&#;</a>", kXmlUnknownEntity},
-        {"<a>&#x;</a>", kXmlUnknownEntity},
-        {"<a b='&#184467440737095516161;'/>", kXmlUnknownEntity},
-        {"<a b='&#x10000000000000041;'/>", kXmlUnknownEntity},
-        {"<a b='&#65'/>", kXmlUnknownEntity},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(Code(c.text), c.code) << c.text;
-}
-
 TEST(XmlHostile, EnormousAttributeCounts) {
     const int count = 200000;
     std::string text = "<a";
@@ -158,17 +116,10 @@ TEST(XmlHostile, TruncatedAndMutatedDocuments) {
         for (int edits = 1 + next(4); edits > 0; --edits) {
             size_t at = next(static_cast<uint32_t>(text.size()));
             char byte = kBytes[next(sizeof(kBytes) - 1)];
-            switch (next(3)) {
-                case 0:
-                    text[at] = byte;
-                    break;
-                case 1:
-                    text.erase(at, 1 + next(8));
-                    break;
-                default:
-                    text.insert(at, 1, byte);
-                    break;
-            }
+            const uint32_t kind = next(3);
+            if (kind == 0) text[at] = byte;
+            if (kind == 1) text.erase(at, 1 + next(8));
+            if (kind == 2) text.insert(at, 1, byte);
         }
         XmlResult r;
         XmlElement e = XmlElement::FromText(text.c_str(), "terrain", &r);
