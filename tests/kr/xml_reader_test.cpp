@@ -18,6 +18,24 @@ XmlResult Parse(const std::string& text, XmlElement* element = nullptr,
     return result;
 }
 
+// The element as one line, for comparing whole trees: name[attributes] "texts" {clear
+// sections} (children).
+std::string Dump(const XmlElement& e) {
+    std::string out = e.Name() ? e.Name() : "";
+    for (int k = 0, n = e.AttributeCount(); k < n; ++k) {
+        const XmlAttribute a = e.AttributeAt(k);
+        out += std::string(k ? " " : "[") + a.name + (a.value ? std::string("=") + a.value : "");
+        out += k + 1 == n ? "]" : "";
+    }
+    for (int k = 0; k < e.TextCount(); ++k)
+        out += std::string(" \"") + e.Text(k) + '"';
+    for (int k = 0; k < e.ClearCount(); ++k)
+        out += std::string(" {") + e.Clear(k).open + e.Clear(k).content + e.Clear(k).close + "}";
+    for (int k = 0, n = e.ChildCount(); k < n; ++k)
+        out += (k ? " " : " (") + Dump(e.ChildAt(k)) + (k + 1 == n ? ")" : "");
+    return out;
+}
+
 TEST(XmlReader, ErrorTexts) {
     EXPECT_STREQ(XmlErrorText(0), "No error");
     EXPECT_STREQ(XmlErrorText(1), "Warning: Unmatched end tag");
@@ -136,23 +154,6 @@ TEST(XmlReader, ReadsASceneDocument) {
     EXPECT_STREQ(root.Attribute("encoding"), "CP1250");
     EXPECT_EQ(root.AttributeCount(), 2);
     EXPECT_STREQ(root.ChildAt(0).Name(), "terrain");
-
-    // Two elements keep the unnamed root; so does text beside one element.
-    ASSERT_EQ(Parse("<a/><b/>", &root).error, 0);
-    EXPECT_EQ(root.Name(), nullptr);
-    EXPECT_EQ(root.ChildCount(), 2);
-    ASSERT_EQ(Parse("hello <a/>", &root).error, 0);
-    EXPECT_STREQ(root.Text(0), "hello");
-    // The first-tag search goes into declarations in turn.
-    ASSERT_EQ(Parse("<?xml?><?inner?><x/><target n='1'/>", &root, "Target").error, 0);
-    EXPECT_STREQ(root.Attribute("n"), "1");
-    ASSERT_EQ(Parse("<a/><b n='2'/>", &root, "b").error, 0);
-    EXPECT_STREQ(root.Attribute("n"), "2");
-    // Wrong end tags and the end of input close what is open, keeping the tree.
-    Parse("<a><b><c></a>", &root);
-    EXPECT_STREQ(root.Child("b").Child("c").Name(), "c");
-    Parse("<a>\n<b>text", &root);
-    EXPECT_STREQ(root.Child("B").Text(0), "text");
 }
 
 TEST(XmlReader, ChildLookupsByIndexAndPosition) {
@@ -185,83 +186,63 @@ TEST(XmlReader, ChildLookupsByIndexAndPosition) {
     EXPECT_EQ(position, 4);
 }
 
-TEST(XmlReader, AttributesAndEntities) {
+// Well-formed documents and the trees they give.
+TEST(XmlReader, TreesOfWellFormedDocuments) {
+    struct Case {
+        const char *text, *first_tag, *tree;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"<e flag a=\"1\" A='2' b=plain c=\"it's\" d='say \"hi\"' last/>", nullptr,
+         "e[flag a=1 A=2 b=plain c=it's d=say \"hi\" last]"},
+        // "?>" closes a declaration without leaving a '?' behind.
+        {"<?xml version=1.0?>", nullptr, "xml[version=1.0]"}, {"<?xml a='x' ?>", nullptr, "xml[a=x]"},
+        {"<?xml?>", nullptr, "xml"}, {"<e a=b?/>", nullptr, "e[a=b?]"},
+        // Quoted values run into each other and over line feeds.
+        {"<e a=\"1\"b='2'c=\"x\ny\"/>", nullptr, "e[a=1 b=2 c=x\ny]"},
+        {"<e v=\"&AMP;&lt;&Gt;&quot;&apos;&#65;&#x41;&#X6a;\">a &amp; b&#33;</e>", nullptr, "e[v=&<>\"'AAj] \"a & b!\""},
+        {"<e>&#255;&#xFF;</e>", nullptr, "e \"\xFF\xFF\""},
+        // Text is trimmed; the blanks between x and y are no text.
+        {"<e>  one\n two \t<x/>\r\n   <y/> three</e>", nullptr, "e \"one\n two\" \"three\" (x y)"},
+        {"<e><![cdata[ <a>&amp; ]]><!-- <b> --><pre>x<y></PRE><SCRIPT>if (a<b) c();</script>z</e>", nullptr,
+         "e \"z\" {<![CDATA[ <a>&amp; ]]>} {<!-- <b> -->} {<PRE>x<y></PRE>} {<Script>if (a<b) c();</Script>}"},
+        {"<!DOCTYPE note SYSTEM \"n.dtd\"><note/>", nullptr, " {<!DOCTYPE note SYSTEM \"n.dtd\">} (note)"},
+        {"<!DOCTYPE n [ <!ENTITY a \"b\"> ]><n/>", nullptr, " {<!DOCTYPE n [ <!ENTITY a \"b\"> ]>} (n)"},
+        {"<!DOCTYPE n [ <!ENTITY a \"b\"> ]><n/>", "n", "n"},
+        // Two elements keep the unnamed root; so does text beside one element.
+        {"<a/><b/>", nullptr, " (a b)"}, {"hello <a/>", nullptr, " \"hello\" (a)"},
+        // The first-tag search goes into declarations in turn.
+        {"<?xml?><?inner?><x/><target n='1'/>", "Target", "target[n=1]"},
+        {"<a/><b n='2'/>", "b", "b[n=2]"},
+        // Wrong end tags and the end of input close what is open, keeping the tree.
+        {"<a><b><c></a>", nullptr, "a (b (c))"}, {"<a>\n<b>text", nullptr, "a (b \"text\")"},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        XmlElement e;
+        EXPECT_TRUE(XmlSucceeded(Parse(c.text, &e, c.first_tag).error)) << c.text;
+        EXPECT_EQ(Dump(e), c.tree) << c.text;
+    }
+
     XmlElement e;
-    ASSERT_EQ(Parse("<e flag a=\"1\" A='2' b=plain c=\"it's\" d='say \"hi\"' last/>", &e).error, 0);
+    ASSERT_EQ(Parse(cases[0].text, &e).error, 0);
     EXPECT_TRUE(e.HasAttribute("FLAG"));
     EXPECT_EQ(e.Attribute("flag"), nullptr);
-    EXPECT_TRUE(e.HasAttribute("last"));
     EXPECT_FALSE(e.HasAttribute("missing"));
-    EXPECT_STREQ(e.Attribute("a"), "1");
-    EXPECT_STREQ(e.Attribute("b"), "plain");
-    EXPECT_STREQ(e.Attribute("c"), "it's");
-    EXPECT_STREQ(e.Attribute("d"), "say \"hi\"");
+    EXPECT_STREQ(e.Attribute("D"), "say \"hi\"");
+    EXPECT_EQ(e.AttributeAt(7).name, nullptr);
+    EXPECT_EQ(e.AttributeAt(7).value, nullptr);
     int position = 0;
     EXPECT_STREQ(e.Attribute("a", &position), "1");
     EXPECT_EQ(position, 2);
     EXPECT_STREQ(e.Attribute("a", &position), "2");
     EXPECT_EQ(e.Attribute("a", &position), nullptr);
     EXPECT_EQ(position, 3);
-    EXPECT_STREQ(e.AttributeAt(0).name, "flag");
-    EXPECT_EQ(e.AttributeAt(0).value, nullptr);
-    EXPECT_EQ(e.AttributeAt(7).name, nullptr);
-    EXPECT_EQ(e.AttributeAt(7).value, nullptr);
-
-    // "?>" closes a declaration without leaving a '?' behind.
-    ASSERT_EQ(Parse("<?xml version=1.0?>", &e).error, 0);
-    EXPECT_STREQ(e.Attribute("version"), "1.0");
-    ASSERT_EQ(Parse("<?xml a='x' ?>", &e).error, 0);
-    EXPECT_EQ(e.AttributeCount(), 1);
-    ASSERT_EQ(Parse("<?xml?>", &e).error, 0);
-    EXPECT_STREQ(e.Name(), "xml");
-    ASSERT_EQ(Parse("<e a=b?/>", &e).error, 0);
-    EXPECT_STREQ(e.Attribute("a"), "b?");
-    // Quoted values run into each other and over line feeds.
-    ASSERT_EQ(Parse("<e a=\"1\"b='2'c=\"x\ny\"/>", &e).error, 0);
-    EXPECT_EQ(e.AttributeCount(), 3);
-    EXPECT_STREQ(e.Attribute("b"), "2");
-    EXPECT_STREQ(e.Attribute("c"), "x\ny");
-
-    ASSERT_EQ(
-        Parse("<e v=\"&AMP;&lt;&Gt;&quot;&apos;&#65;&#x41;&#X6a;\">a &amp; b&#33;</e>", &e).error,
-        0);
-    EXPECT_STREQ(e.Attribute("v"), "&<>\"'AAj");
-    EXPECT_STREQ(e.Text(0), "a & b!");
-    ASSERT_EQ(Parse("<e>&#255;&#xFF;</e>", &e).error, 0);
-    EXPECT_STREQ(e.Text(0), "\xFF\xFF");
-}
-
-TEST(XmlReader, TextAndClearSections) {
-    XmlElement e;
-    ASSERT_EQ(Parse("<e>  one\n two \t<x/>\r\n   <y/> three</e>", &e).error, 0);
-    EXPECT_EQ(e.TextCount(), 2);  // the blanks between x and y are no text
-    EXPECT_STREQ(e.Text(0), "one\n two");
-    EXPECT_STREQ(e.Text(1), "three");
-    EXPECT_EQ(e.Text(2), nullptr);
-    EXPECT_EQ(e.ClearCount(), 0);
-
-    ASSERT_EQ(Parse("<e><![cdata[ <a>&amp; ]]><!-- <b> --><pre>x<y></PRE>"
-                    "<SCRIPT>if (a<b) c();</script>z</e>",
-                    &e)
-                  .error,
-              0);
-    ASSERT_EQ(e.ClearCount(), 4);
-    EXPECT_EQ(e.ChildCount(), 0);
+    ASSERT_EQ(Parse(cases[9].text, &e).error, 0);
     EXPECT_STREQ(e.Clear(0).open, "<![CDATA[");
-    EXPECT_STREQ(e.Clear(0).content, " <a>&amp; ");
-    EXPECT_STREQ(e.Clear(0).close, "]]>");
-    EXPECT_STREQ(e.Clear(1).content, " <b> ");
-    EXPECT_STREQ(e.Clear(2).content, "x<y>");
-    EXPECT_STREQ(e.Clear(3).content, "if (a<b) c();");
-    EXPECT_STREQ(e.Text(0), "z");
     EXPECT_EQ(e.Clear(4).content, nullptr);
-
-    ASSERT_EQ(Parse("<!DOCTYPE note SYSTEM \"n.dtd\"><note/>", &e).error, 0);
-    EXPECT_STREQ(e.Clear(0).content, " note SYSTEM \"n.dtd\"");
-    ASSERT_EQ(Parse("<!DOCTYPE n [ <!ENTITY a \"b\"> ]><n/>", &e, "n").error, 0);
-    ASSERT_EQ(Parse("<!DOCTYPE n [ <!ENTITY a \"b\"> ]><n/>", &e).error, 0);
-    EXPECT_STREQ(e.Clear(0).content, " n [ <!ENTITY a \"b\"> ");
-    EXPECT_STREQ(e.Clear(0).close, "]>");
+    EXPECT_EQ(e.Text(1), nullptr);
+    EXPECT_EQ(e.ChildCount(), 0);
 }
 
 TEST(XmlReader, HandlesShareTheTree) {
