@@ -122,40 +122,6 @@ TEST(XmlReader, ErrorCodesAndPlaces) {
     EXPECT_EQ(r.error, kXmlUnexpectedToken);
 }
 
-TEST(XmlReader, ReadsASceneDocument) {
-    const char* scene =
-        "<?xml version=\"1.0\" encoding=\"CP1250\"?>\n<terrain clusters=\"1\">\n"
-        "  <sun x=\"1\" y=\"2\" z=\"3\" />\n  <cluster x=\"2\" end_y=\"1\">\n  <row>\n"
-        "    <v><t z=\"12.3457\"/><w z=\"0.5\"><s s0=\"0\" s1=\"0.001\" s2=\"2\"/></w></v>\n"
-        "    <v><t z=\"-1e-05\"/></v>\n  </row>\n  <row><v><t z=\"7\"/></v></row>\n"
-        "  </cluster>\n</terrain>";
-    XmlElement terrain;
-    ASSERT_EQ(Parse(scene, &terrain, "TERRAIN").error, kXmlNoError);
-    EXPECT_STREQ(terrain.Name(), "terrain");
-    EXPECT_STREQ(terrain.Attribute("clusters"), "1");
-    EXPECT_STREQ(terrain.Child("sun").Attribute("Z"), "3");
-    const XmlElement cluster = terrain.Child("CLUSTER", 0);
-    EXPECT_STREQ(cluster.Attribute("end_y"), "1");
-    EXPECT_TRUE(terrain.Child("cluster", 1).IsEmpty());
-    const XmlElement v = cluster.Child("row", 0).Child("v", 0);
-    EXPECT_STREQ(v.Child("t").Attribute("z"), "12.3457");
-    const XmlElement s = v.Child("w").Child("s");
-    ASSERT_EQ(s.AttributeCount(), 3);
-    EXPECT_STREQ(s.AttributeAt(2).name, "s2");
-    EXPECT_STREQ(s.AttributeAt(1).value, "0.001");
-    EXPECT_STREQ(cluster.Child("row", 0).Child("v", 1).Child("t").Attribute("z"), "-1e-05");
-    EXPECT_STREQ(cluster.Child("row", 1).Child("v", 0).Child("t").Attribute("z"), "7");
-
-    // Without a first tag the declaration, holding the rest, is the root.
-    XmlElement root;
-    ASSERT_EQ(Parse(scene, &root).error, kXmlNoError);
-    EXPECT_TRUE(root.IsDeclaration());
-    EXPECT_STREQ(root.Name(), "xml");
-    EXPECT_STREQ(root.Attribute("encoding"), "CP1250");
-    EXPECT_EQ(root.AttributeCount(), 2);
-    EXPECT_STREQ(root.ChildAt(0).Name(), "terrain");
-}
-
 TEST(XmlReader, ChildLookupsByIndexAndPosition) {
     XmlElement list;
     ASSERT_EQ(Parse("<l><a n='0'/><b/><A n='1'/><b/><a n='2'/><a n='3'/></l>", &list).error, 0);
@@ -191,8 +157,20 @@ TEST(XmlReader, TreesOfWellFormedDocuments) {
     struct Case {
         const char *text, *first_tag, *tree;
     };
+    const char* scene =
+        "<?xml version=\"1.0\" encoding=\"CP1250\"?>\n<terrain clusters=\"1\">\n"
+        "  <sun x=\"1\" y=\"2\" z=\"3\" />\n  <cluster x=\"2\" end_y=\"1\">\n  <row>\n"
+        "    <v><t z=\"12.3457\"/><w z=\"0.5\"><s s0=\"0\" s1=\"0.001\" s2=\"2\"/></w></v>\n"
+        "    <v><t z=\"-1e-05\"/></v>\n  </row>\n  <row><v><t z=\"7\"/></v></row>\n"
+        "  </cluster>\n</terrain>";
+    const std::string terrain =
+        "terrain[clusters=1] (sun[x=1 y=2 z=3] cluster[x=2 end_y=1] (row (v (t[z=12.3457] "
+        "w[z=0.5] (s[s0=0 s1=0.001 s2=2])) v (t[z=-1e-05])) row (v (t[z=7]))))";
+    // Without a first tag the declaration, holding the rest, is the root.
+    const std::string declaration = "xml[version=1.0 encoding=CP1250] (" + terrain + ")";
     // clang-format off
     const Case cases[] = {
+        {scene, "TERRAIN", terrain.c_str()}, {scene, nullptr, declaration.c_str()},
         {"<e flag a=\"1\" A='2' b=plain c=\"it's\" d='say \"hi\"' last/>", nullptr,
          "e[flag a=1 A=2 b=plain c=it's d=say \"hi\" last]"},
         // "?>" closes a declaration without leaving a '?' behind.
@@ -225,7 +203,10 @@ TEST(XmlReader, TreesOfWellFormedDocuments) {
     }
 
     XmlElement e;
-    ASSERT_EQ(Parse(cases[0].text, &e).error, 0);
+    ASSERT_EQ(Parse(scene, &e).error, 0);
+    EXPECT_TRUE(e.IsDeclaration());
+    EXPECT_FALSE(e.ChildAt(0).IsDeclaration());
+    ASSERT_EQ(Parse(cases[2].text, &e).error, 0);
     EXPECT_TRUE(e.HasAttribute("FLAG"));
     EXPECT_EQ(e.Attribute("flag"), nullptr);
     EXPECT_FALSE(e.HasAttribute("missing"));
@@ -238,7 +219,7 @@ TEST(XmlReader, TreesOfWellFormedDocuments) {
     EXPECT_STREQ(e.Attribute("a", &position), "2");
     EXPECT_EQ(e.Attribute("a", &position), nullptr);
     EXPECT_EQ(position, 3);
-    ASSERT_EQ(Parse(cases[9].text, &e).error, 0);
+    ASSERT_EQ(Parse(cases[11].text, &e).error, 0);
     EXPECT_STREQ(e.Clear(0).open, "<![CDATA[");
     EXPECT_EQ(e.Clear(4).content, nullptr);
     EXPECT_EQ(e.Text(1), nullptr);
