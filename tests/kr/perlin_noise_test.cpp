@@ -112,8 +112,6 @@ TEST(PerlinNoise, InterpolationMeetsTheLatticeValuesAtLatticePoints) {
     smooth_interpolated.SetNoiseType(PerlinNoise2D::kInterpolatedSmoothed, 0);
     for (PerlinNoise2D* n : {&raw, &interpolated, &smooth, &smooth_interpolated})
         n->SetParams(1, 2.0f, 0);
-    EXPECT_FLOAT_EQ(raw.Get(0.0f, 0.0f), float(1.0 - 1376312589 / 1073741824.0));
-    EXPECT_NEAR(raw.Get(0.9f, 0.9f), -0.28179f, 1e-5f);  // truncation: still lattice (0, 0)
     PerlinNoise3D raw3, interpolated3;
     raw3.SetNoiseType(PerlinNoise3D::kRaw, 0);
     for (PerlinNoise3D* n : {&raw3, &interpolated3}) {

@@ -46,54 +46,52 @@ TEST(XmlReader, ErrorTexts) {
     EXPECT_STREQ(XmlErrorText(-1), "Unknown");
 }
 
-// Every code the reader gives for a broken text, with its line and column where they matter
-// (line 0: the place is not checked). Columns count characters, not bytes.
+// Every code the reader gives for a broken text, with its line and column where they matter.
+// Columns count characters, not bytes.
 TEST(XmlReader, ErrorCodesAndPlaces) {
     struct Case {
         const char* text;
-        int code, line, column;
+        int code, line = 0, column = 0;  // line 0: the place is not checked
     };
     // clang-format off
     const Case cases[] = {
         {"", kXmlNoElements, 1, 1}, {"  text only\n", kXmlNoElements, 2, 1},
-        {"<!-- nothing -->", kXmlNoElements, 0, 0},
-        {"<a>\n  <>", kXmlMissingStartTagName, 2, 4},
+        {"<!-- nothing -->", kXmlNoElements}, {"<a>\n  <>", kXmlMissingStartTagName, 2, 4},
         {"<a></>", kXmlMissingEndTagName, 1, 6}, {"<a></a", kXmlMissingEndTagName, 1, 7},
-        {"<a b=\"x></a>", kXmlUnmatchedQuote, 1, 6},
-        {"<a b=>", kXmlUnexpectedToken, 1, 6}, {"<a =x>", kXmlUnexpectedToken, 1, 4},
-        {"<a 'x'>", kXmlUnexpectedToken, 1, 4}, {"<a b='1'", kXmlUnexpectedToken, 1, 9},
-        {"<a<b>", kXmlUnexpectedToken, 1, 3},
+        {"<a b=\"x></a>", kXmlUnmatchedQuote, 1, 6}, {"<a b=>", kXmlUnexpectedToken, 1, 6},
+        {"<a =x>", kXmlUnexpectedToken, 1, 4}, {"<a 'x'>", kXmlUnexpectedToken, 1, 4},
+        {"<a b='1'", kXmlUnexpectedToken, 1, 9}, {"<a<b>", kXmlUnexpectedToken, 1, 3},
         // Lines counted over a tag name cut at its line feed and over quoted line feeds.
         {"<a\nb=\"1\"\nc='x\ny' <", kXmlUnexpectedToken, 4, 4},
         // The counted text is the text as written, though the parser has already cut strings
         // and decoded entities in place before the error.
         {"<\xC3\xA9t\xC3\xA9 a='\xE2\x82\xAC'>\n<b\nc='&amp;&#10;x'>\xF0\x9F\x98\x80 <=", kXmlMissingStartTagName, 3, 20},
-        {"<a>x\n</a>\n<b>\n<c>\n</x>", kXmlUnmatchedEndTag, 5, 1},
-        {"<a></b>", kXmlUnmatchedEndTag, 1, 4}, {"</a>", kXmlUnmatchedEndTag, 1, 1},
+        {"<a>x\n</a>\n<b>\n<c>\n</x>", kXmlUnmatchedEndTag, 5, 1}, {"<a></b>", kXmlUnmatchedEndTag, 1, 4},
+        {"</a>", kXmlUnmatchedEndTag, 1, 1},
         // A wrong end tag closes what is open above its match; the end of input closes the rest.
-        {"<a><b><c></a>", kXmlWarningUnmatchedEndTag, 1, 10}, {"<a>\n<b>text", kXmlWarningUnmatchedEndTag, 2, 8},
-        {"<A></a>", kXmlNoError, 0, 0}, {"<a>\"unpaired quote in text</a>", kXmlNoError, 0, 0},
+        {"<a><b><c></a>", kXmlWarningUnmatchedEndTag, 1, 10},
+        {"<a>\n<b>text", kXmlWarningUnmatchedEndTag, 2, 8}, {"<A></a>", kXmlNoError},
+        {"<a>\"unpaired quote in text</a>", kXmlNoError},
         // A declaration has no end tag to miss.
-        {"<?xml version='1.0'?><a/>", kXmlNoError, 0, 0}, {"<?xml?><a/></xml>", kXmlNoError, 0, 0},
+        {"<?xml version='1.0'?><a/>", kXmlNoError}, {"<?xml?><a/></xml>", kXmlNoError},
         {"<e>&copy;</e>", kXmlUnknownEntity, 1, 4}, {"<e a='x&amp'/>", kXmlUnknownEntity, 1, 8},
-        {"<a>&", kXmlUnknownEntity, 0, 0}, {"<a>&#", kXmlUnknownEntity, 0, 0},
-        {"<a>&#x", kXmlUnknownEntity, 0, 0}, {"<a>&amp", kXmlUnknownEntity, 0, 0},
-        {"<a b='&#184467440737095516161;'/>", kXmlUnknownEntity, 0, 0},
-        {"<a b='&#x10000000000000041;'/>", kXmlUnknownEntity, 0, 0}, {"<a b='&#65'/>", kXmlUnknownEntity, 0, 0},
-        {"<e>\n<!-- open", kXmlUnmatchedClearTagEnd, 2, 1}, {"<e><![CDATA[ x ]>", kXmlUnmatchedClearTagEnd, 1, 4},
+        {"<a>&", kXmlUnknownEntity}, {"<a>&#", kXmlUnknownEntity}, {"<a>&#x", kXmlUnknownEntity},
+        {"<a>&amp", kXmlUnknownEntity}, {"<a b='&#184467440737095516161;'/>", kXmlUnknownEntity},
+        {"<a b='&#x10000000000000041;'/>", kXmlUnknownEntity}, {"<a b='&#65'/>", kXmlUnknownEntity},
+        {"<e>\n<!-- open", kXmlUnmatchedClearTagEnd, 2, 1},
+        {"<e><![CDATA[ x ]>", kXmlUnmatchedClearTagEnd, 1, 4},
         {"<!DOCTYPE n [ <!ENTITY a 'b'> >", kXmlUnmatchedClearTagEnd, 1, 1},
         // Unterminated constructs.
-        {"<", kXmlMissingStartTagName, 0, 0}, {"<?", kXmlMissingStartTagName, 0, 0},
-        {"<a", kXmlUnexpectedToken, 0, 0}, {"<a b", kXmlUnexpectedToken, 0, 0},
-        {"<a b=", kXmlUnexpectedToken, 0, 0}, {"<a/", kXmlUnexpectedToken, 0, 0},
-        {"<?xml", kXmlUnexpectedToken, 0, 0}, {"</", kXmlMissingEndTagName, 0, 0},
+        {"<", kXmlMissingStartTagName}, {"<?", kXmlMissingStartTagName}, {"<a", kXmlUnexpectedToken},
+        {"<a b", kXmlUnexpectedToken}, {"<a b=", kXmlUnexpectedToken}, {"<a/", kXmlUnexpectedToken},
+        {"<?xml", kXmlUnexpectedToken}, {"</", kXmlMissingEndTagName},
         // A quoted value must close before any '<'.
-        {"<a b=\"x", kXmlUnmatchedQuote, 0, 0}, {"<a b='x", kXmlUnmatchedQuote, 0, 0},
-        {"<a b=\"x<y\"/>", kXmlUnmatchedQuote, 0, 0}, {"<a b='x\"/>", kXmlUnmatchedQuote, 0, 0},
-        {"<a><!--", kXmlUnmatchedClearTagEnd, 0, 0}, {"<a><!-- - -- ->", kXmlUnmatchedClearTagEnd, 0, 0},
-        {"<a><![CDATA[", kXmlUnmatchedClearTagEnd, 0, 0}, {"<a><![CDATA[ ]]", kXmlUnmatchedClearTagEnd, 0, 0},
-        {"<!DOCTYPE", kXmlUnmatchedClearTagEnd, 0, 0}, {"<!DOCTYPE x [ <!ENTITY", kXmlUnmatchedClearTagEnd, 0, 0},
-        {"<a><pre>", kXmlUnmatchedClearTagEnd, 0, 0}, {"<a><script>x</scrip>", kXmlUnmatchedClearTagEnd, 0, 0},
+        {"<a b=\"x", kXmlUnmatchedQuote}, {"<a b='x", kXmlUnmatchedQuote},
+        {"<a b=\"x<y\"/>", kXmlUnmatchedQuote}, {"<a b='x\"/>", kXmlUnmatchedQuote},
+        {"<a><!--", kXmlUnmatchedClearTagEnd}, {"<a><!-- - -- ->", kXmlUnmatchedClearTagEnd},
+        {"<a><![CDATA[", kXmlUnmatchedClearTagEnd}, {"<a><![CDATA[ ]]", kXmlUnmatchedClearTagEnd},
+        {"<!DOCTYPE", kXmlUnmatchedClearTagEnd}, {"<!DOCTYPE x [ <!ENTITY", kXmlUnmatchedClearTagEnd},
+        {"<a><pre>", kXmlUnmatchedClearTagEnd}, {"<a><script>x</scrip>", kXmlUnmatchedClearTagEnd},
     };
     // clang-format on
     for (const Case& c : cases) {
