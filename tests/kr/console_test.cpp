@@ -12,8 +12,8 @@ TEST(Console, EveryWriteReachesStreamAndLogAtOnce) {
     KR::Console console;
     std::ostringstream screen;
     console.SetStream(&screen);
-    const std::string log = qor_test::ScratchFile("console.txt");
-    qor_test::WriteBytes(log, "old contents that must go");
+    const std::string log = QorTest::ScratchFile("console.txt");
+    QorTest::WriteBytes(log, "old contents that must go");
     console.Init(log.c_str());
     ASSERT_TRUE(console.HasLogFile());
 
@@ -21,11 +21,11 @@ TEST(Console, EveryWriteReachesStreamAndLogAtOnce) {
     const std::string expected = "NumberOfProcessors:     2\n1.5 0.1\n";
     EXPECT_EQ(screen.str(), expected);
     // Flushed without closing: a crash now would keep the log.
-    EXPECT_EQ(qor_test::ReadBytes(log), expected);
+    EXPECT_EQ(QorTest::ReadBytes(log), expected);
     console.Close();
     EXPECT_FALSE(console.HasLogFile());
     console << "after close\n";
-    EXPECT_EQ(qor_test::ReadBytes(log), expected);
+    EXPECT_EQ(QorTest::ReadBytes(log), expected);
 }
 
 TEST(Console, AnUnwritableLogLeavesTheConsoleWorking) {
