@@ -1,7 +1,7 @@
-// Runs the image fuzz entry over files without a fuzzer. Without arguments it first writes
-// its own corpus (valid samples and mutations of them) to a scratch folder and replays that;
-// "--write DIR" only writes the corpus, to seed a real fuzzing run; other arguments are files
-// to replay, such as a crash input the fuzzer left.
+// Runs the image fuzz entry without a fuzzer. Without arguments it replays its own corpus
+// (valid samples and mutations of them); "--write DIR" only writes that corpus, to seed a
+// real fuzzing run; other arguments are files to replay, such as a crash input the fuzzer
+// left.
 
 #include <cstdint>
 #include <cstdio>
@@ -31,16 +31,16 @@ std::vector<std::string> GreySamples() {
     image.pixels = {0, 1000, 65535, 7, 300, 40000};
     image.has_range = true;
     image.high = 12.5f;
-    const std::string png = qor_test::ScratchFile("sample.png");
+    const std::string png = QorTest::ScratchFile("sample.png");
     KR::WritePng(png.c_str(), image);
-    return {qor_test::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
+    return {QorTest::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
             "P2\n2 2\n255\n0 1\n2 255\n", std::string(16, '\x41')};
 }
 
 std::vector<std::string> Corpus() {
     std::vector<std::string> corpus;
     uint32_t state = 1;
-    std::vector<std::string> samples = qor_test::ValidSamples();
+    std::vector<std::string> samples = QorTest::ValidSamples();
     for (const std::string& grey : GreySamples())
         samples.push_back(grey);
     for (const std::string& sample : samples) {
@@ -69,35 +69,26 @@ std::vector<std::string> Corpus() {
     return corpus;
 }
 
-void WriteCorpus(const std::filesystem::path& dir) {
-    std::filesystem::create_directories(dir);
-    const std::vector<std::string> corpus = Corpus();
-    for (size_t i = 0; i < corpus.size(); ++i)
-        qor_test::WriteBytes((dir / ("image-" + std::to_string(i))).string(), corpus[i]);
-}
-
-void Replay(const std::filesystem::path& file) {
-    const std::string bytes = qor_test::ReadBytes(file.string());
+void Replay(const std::string& bytes) {
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> corpus = Corpus();
     if (argc == 3 && std::string(argv[1]) == "--write") {
-        WriteCorpus(argv[2]);
+        std::filesystem::create_directories(argv[2]);
+        for (size_t i = 0; i < corpus.size(); ++i)
+            QorTest::WriteBytes(argv[2] + ("/image-" + std::to_string(i)), corpus[i]);
         return 0;
     }
-    size_t count = 0;
-    if (argc > 1) {
-        for (int i = 1; i < argc; ++i, ++count)
-            Replay(argv[i]);
-    } else {
-        const std::filesystem::path dir = qor_test::ScratchDir() / "image-corpus";
-        WriteCorpus(dir);
-        for (const auto& entry : std::filesystem::directory_iterator(dir))
-            Replay(entry.path()), ++count;
+    for (int i = 1; i < argc; ++i)
+        Replay(QorTest::ReadBytes(argv[i]));
+    if (argc == 1) {
+        for (const std::string& bytes : corpus)
+            Replay(bytes);
     }
-    std::printf("replayed %zu inputs\n", count);
-    return count > 0 ? 0 : 1;
+    std::printf("replayed %zu inputs\n", argc > 1 ? size_t(argc - 1) : corpus.size());
+    return argc > 1 || !corpus.empty() ? 0 : 1;
 }

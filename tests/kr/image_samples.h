@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace qor_test {
+namespace QorTest {
 
 inline void Put16(std::string& s, uint32_t v) {
     s += static_cast<char>(v & 0xFF);
@@ -21,18 +21,14 @@ inline void Put32(std::string& s, uint32_t v) {
 inline std::string CelBytes(int w, int h, const std::vector<uint8_t>& palette,
                             const std::vector<uint8_t>& indices) {
     std::string s = "\x19\x91";
-    Put16(s, w);
-    Put16(s, h);
-    Put16(s, 0);
-    Put16(s, 0);
-    s += '\x08';  // bits per pixel
-    s += '\x00';  // no compression
+    for (int v : {w, h, 0, 0})
+        Put16(s, v);
+    s.append("\x08\x00", 2);  // 8 bits per pixel, no compression
     Put32(s, static_cast<uint32_t>(indices.size()));
     s.append(16, '\0');
     for (int i = 0; i < 768; ++i)
         s += static_cast<char>(i < int(palette.size()) ? palette[i] : 0);
-    s.append(indices.begin(), indices.end());
-    return s;
+    return s.append(indices.begin(), indices.end());
 }
 
 // A TEX file with the given header sizes and texels (buffer order).
@@ -40,11 +36,9 @@ inline std::string TexBytes(int32_t w, int32_t h, const std::vector<uint8_t>& te
                             const char* magic = "2D TEX") {
     std::string s(magic);
     s.resize(12, '\0');
-    Put32(s, static_cast<uint32_t>(w));
-    Put32(s, static_cast<uint32_t>(h));
-    Put32(s, 0);
-    s.append(texels.begin(), texels.end());
-    return s;
+    for (int32_t v : {w, h, 0})
+        Put32(s, static_cast<uint32_t>(v));
+    return s.append(texels.begin(), texels.end());
 }
 
 struct BmpSample {
@@ -53,36 +47,30 @@ struct BmpSample {
     uint16_t bits = 24;
     uint16_t planes = 1;
     uint32_t compression = 0;
-    uint32_t colours_used = 0;     // as written in the header
-    std::vector<uint8_t> palette;  // blue, green, red, reserved per entry
-    std::vector<uint8_t> rows;     // unpadded rows in file order
-    char pad = '\xEE';             // row padding, not zero so that reading it shows
+    uint32_t colours_used = 0;          // as written in the header
+    std::vector<uint8_t> palette = {};  // blue, green, red, reserved per entry
+    std::vector<uint8_t> rows = {};     // unpadded rows in file order; none: the headers only
+    uint32_t info_size = 40;            // longer headers are filled up with 0xAB
+    char pad = '\xEE';                  // row padding, not zero so that reading it shows
 };
 
 inline std::string BmpBytes(const BmpSample& b) {
-    // A width of zero or below writes the header only.
     const uint32_t w = b.width > 0 ? static_cast<uint32_t>(b.width) : 0;
-    const uint32_t row = w * b.bits / 8;
-    const uint32_t stride = (w * b.bits + 31) / 32 * 4;
-    const uint32_t rows = static_cast<uint32_t>(b.height < 0 ? -b.height : b.height);
-    const uint32_t offset = 54 + static_cast<uint32_t>(b.palette.size());
+    const uint32_t row = w * b.bits / 8, stride = (w * b.bits + 31) / 32 * 4;
+    const uint32_t rows = b.height < 0 ? 0u - uint32_t(b.height) : uint32_t(b.height);
+    const uint32_t info = b.info_size > 40 ? b.info_size : 40;
+    const uint32_t offset = 14 + info + static_cast<uint32_t>(b.palette.size());
     std::string s = "BM";
-    Put32(s, offset + stride * rows);
-    Put32(s, 0);
-    Put32(s, offset);
-    Put32(s, 40);
-    Put32(s, static_cast<uint32_t>(b.width));
-    Put32(s, static_cast<uint32_t>(b.height));
+    for (uint32_t v :
+         {offset + stride * rows, 0u, offset, b.info_size, uint32_t(b.width), uint32_t(b.height)})
+        Put32(s, v);
     Put16(s, b.planes);
     Put16(s, b.bits);
-    Put32(s, b.compression);
-    Put32(s, stride * rows);
-    Put32(s, 2835);
-    Put32(s, 2835);
-    Put32(s, b.colours_used);
-    Put32(s, 0);
+    for (uint32_t v : {b.compression, stride * rows, 2835u, 2835u, b.colours_used, 0u})
+        Put32(s, v);
+    s.append(info - 40, '\xAB');
     s.append(b.palette.begin(), b.palette.end());
-    for (uint32_t y = 0; y < rows; ++y) {
+    for (uint32_t y = 0; !b.rows.empty() && y < rows; ++y) {
         for (uint32_t x = 0; x < row; ++x) {
             const size_t at = size_t(y) * row + x;
             s += static_cast<char>(at < b.rows.size() ? b.rows[at] : 0);
@@ -97,15 +85,11 @@ inline std::vector<std::string> ValidSamples() {
     std::vector<uint8_t> palette(768);
     for (size_t i = 0; i < palette.size(); ++i)
         palette[i] = static_cast<uint8_t>(i * 7 % 64);
-    std::vector<std::string> out;
-    out.push_back(CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}));
-    out.push_back(TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)));
-    out.push_back(TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX"));
+    std::vector<std::string> out = {CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}),
+                                    TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)),
+                                    TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX")};
     for (uint16_t bits : {8, 16, 24}) {
-        BmpSample b;
-        b.width = 3;
-        b.height = bits == 16 ? -2 : 2;
-        b.bits = bits;
+        BmpSample b{.width = 3, .height = bits == 16 ? -2 : 2, .bits = bits};
         if (bits == 8) {
             b.colours_used = 4;
             b.palette = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0};
@@ -117,4 +101,4 @@ inline std::vector<std::string> ValidSamples() {
     return out;
 }
 
-}  // namespace qor_test
+}  // namespace QorTest

@@ -1,18 +1,20 @@
+// The procedural textures: byte ranges, the seed and the thread count, the water and sky
+// generators against their definitions, the log lines and the memory errors.
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "kr/base/console.h"
 #include "kr/base/error.h"
+#include "kr/base/random.h"
 #include "kr/noise/perlin_noise_3d.h"
 #include "kr/procedural/procedural_textures.h"
-#include "kr/base/random.h"
+#include "support/console_capture.h"
 
 namespace {
 
@@ -23,131 +25,77 @@ bool SameBytes(const ProceduralImage& a, const ProceduralImage& b) {
            std::memcmp(a.data.get(), b.data.get(), a.bytes()) == 0;
 }
 
-const uint8_t* Texel(const ProceduralImage& image, uint32_t x, uint32_t y, uint32_t k) {
-    return &image.data[((size_t(k) * image.height + y) * image.width + x) * 4];
+// Every generator once, from the given seed and with the given thread count.
+std::vector<ProceduralImage> MakeAll(int seed, unsigned threads) {
+    KR::RandomSeed(seed);
+    std::vector<ProceduralImage> images;
+    images.push_back(KR::CreateNoiseMap1D(128, 200, 255, false));
+    images.push_back(KR::CreateTerrainDetailMap(48, 150, 255, false, threads));
+    images.push_back(KR::CreateWaterWaveNormalMap(16, 12, false, threads));
+    images.push_back(KR::CreateSkyBoxClouds(20, 0.6f, 0.3f, false, threads));
+    images.push_back(KR::CreateSkyBoxStars(16, 0.5f, false));
+    return images;
 }
 
-// Captures the console for one test and restores standard output afterwards.
-class ConsoleCapture {
-  public:
-    ConsoleCapture() { KR::console.SetStream(&text); }
-    ~ConsoleCapture() { KR::console.SetStream(&std::cout); }
-    // The text with every time replaced by "#".
-    std::string Masked() const {
-        const std::string all = text.str(), head = "Generated in ", tail = " sec";
-        std::string out;
-        size_t from = 0;
-        for (size_t at = all.find(head); at != std::string::npos; at = all.find(head, from)) {
-            at += head.size();
-            const size_t end = all.find(tail, at);
-            if (end == std::string::npos) break;
-            out.append(all, from, at - from).append("#");
-            times.push_back(all.substr(at, end - at));
-            from = end;
-        }
-        return out.append(all, from, std::string::npos);
-    }
-    mutable std::vector<std::string> times;  // what Masked took out
-
-  private:
-    std::ostringstream text;
-};
-
-TEST(ProceduralTextures, GreyMapsSpanTheirByteRange) {
+TEST(ProceduralTextures, GreyMapsSpanTheirByteRangeAtAnySize) {
     KR::RandomSeed(11);
     const ProceduralImage band = KR::CreateNoiseMap1D(512, 200, 255, false);
-    ASSERT_EQ(band.width, 512u);
-    ASSERT_EQ(band.height, 1u);
-    ASSERT_EQ(band.depth, 1u);
     const ProceduralImage detail = KR::CreateTerrainDetailMap(64, 150, 255, false, 1);
-    ASSERT_EQ(detail.width, 64u);
-    ASSERT_EQ(detail.height, 64u);
+    ASSERT_EQ(band.width * band.height * band.depth, 512u);
+    ASSERT_EQ(detail.width * detail.height, 64u * 64);
     for (const auto* image : {&band, &detail}) {
-        const uint8_t low = image == &band ? 200 : 150;
-        uint8_t mn = 255;
+        uint8_t low = 255;
         for (size_t i = 0; i < image->texels(); ++i) {
             const uint8_t* t = &image->data[i * 4];
-            ASSERT_GE(t[0], low);
-            ASSERT_EQ(t[0], t[1]);
-            ASSERT_EQ(t[0], t[2]);
-            ASSERT_EQ(t[3], 255);
-            mn = std::min(mn, t[0]);
+            ASSERT_GE(t[0], image == &band ? 200 : 150);
+            ASSERT_TRUE(t[0] == t[1] && t[0] == t[2] && t[3] == 255) << i;
+            low = std::min(low, t[0]);
         }
         // The detail map is stretched over its own extremes; the band over the noise's bounds.
         if (image == &detail) {
-            EXPECT_EQ(mn, 150);
+            EXPECT_EQ(low, 150);
+        }
+    }
+    // One texel has no range to stretch: it becomes low. Sizes below the noise divisors and
+    // empty images must not sample at an infinite scale.
+    EXPECT_EQ(KR::CreateTerrainDetailMap(1, 150, 255, false, 1).data[0], 150);
+    EXPECT_EQ(KR::CreateNoiseMap1D(5, 0, 255, false).width, 5u);
+    EXPECT_EQ(KR::CreateWaterWaveNormalMap(4, 2, false, 1).bytes(), 4u * 4 * 2 * 4);
+    EXPECT_EQ(KR::CreateSkyBoxClouds(0, 0.6f, 0.3f, false, 1).bytes(), 0u);
+    EXPECT_EQ(KR::CreateSkyBoxClouds(1, 0.6f, 0.3f, false, 1).bytes(), 6u * 4);
+}
+
+TEST(ProceduralTextures, SeedDecidesEveryByteAndThreadsChangeNone) {
+    const auto one = MakeAll(5, 1);
+    const uint32_t after_one = KR::GetRandomState();
+    const auto other = MakeAll(6, 1);
+    for (unsigned threads : {1u, 2u, 3u}) {
+        const auto again = MakeAll(5, threads);
+        // The seeds come from the calling thread, so the sequence goes on the same way.
+        EXPECT_EQ(KR::GetRandomState(), after_one) << threads;
+        for (size_t i = 0; i < one.size(); ++i) {
+            EXPECT_TRUE(SameBytes(one[i], again[i])) << "generator " << i << ", " << threads;
+            EXPECT_FALSE(SameBytes(one[i], other[i])) << "generator " << i;
         }
     }
 }
 
-TEST(ProceduralTextures, TinyAndFlatSizesStayDefined) {
-    KR::RandomSeed(3);
-    // One texel has no range to stretch: it becomes low. Sizes below the noise divisors and
-    // empty images must not sample at an infinite scale.
-    const ProceduralImage one = KR::CreateTerrainDetailMap(1, 150, 255, false, 1);
-    EXPECT_EQ(one.data[0], 150);
-    const ProceduralImage band = KR::CreateNoiseMap1D(5, 0, 255, false);
-    EXPECT_EQ(band.width, 5u);
-    const ProceduralImage water = KR::CreateWaterWaveNormalMap(4, 2, false, 1);
-    EXPECT_EQ(water.bytes(), 4u * 4 * 2 * 4);
-    EXPECT_EQ(KR::CreateSkyBoxClouds(0, 0.6f, 0.3f, false, 1).bytes(), 0u);
-    const ProceduralImage cloud = KR::CreateSkyBoxClouds(1, 0.6f, 0.3f, false, 1);
-    EXPECT_EQ(cloud.bytes(), 6u * 4);
-}
-
-TEST(ProceduralTextures, SeedDecidesEveryNoiseTexture) {
-    auto make_all = [](int seed) {
-        KR::RandomSeed(seed);
-        std::vector<ProceduralImage> images;
-        images.push_back(KR::CreateNoiseMap1D(128, 200, 255, false));
-        images.push_back(KR::CreateTerrainDetailMap(32, 150, 255, false, 2));
-        images.push_back(KR::CreateWaterWaveNormalMap(16, 8, false, 2));
-        images.push_back(KR::CreateSkyBoxClouds(12, 0.6f, 0.3f, false, 2));
-        images.push_back(KR::CreateSkyBoxStars(16, 0.5f, false));
-        return images;
-    };
-    const auto a = make_all(5), b = make_all(5), c = make_all(6);
-    for (size_t i = 0; i < a.size(); ++i) {
-        EXPECT_TRUE(SameBytes(a[i], b[i])) << "generator " << i;
-        EXPECT_FALSE(SameBytes(a[i], c[i])) << "generator " << i;
-    }
-}
-
-TEST(ProceduralTextures, ThreadCountDoesNotChangeBytes) {
-    for (unsigned threads : {2u, 3u}) {
-        KR::RandomSeed(21);
-        const ProceduralImage d1 = KR::CreateTerrainDetailMap(48, 150, 255, false, 1);
-        const ProceduralImage w1 = KR::CreateWaterWaveNormalMap(16, 12, false, 1);
-        const ProceduralImage c1 = KR::CreateSkyBoxClouds(20, 0.6f, 0.3f, false, 1);
-        const uint32_t after_one = KR::GetRandomState();
-        KR::RandomSeed(21);
-        EXPECT_TRUE(SameBytes(d1, KR::CreateTerrainDetailMap(48, 150, 255, false, threads)));
-        EXPECT_TRUE(SameBytes(w1, KR::CreateWaterWaveNormalMap(16, 12, false, threads)));
-        EXPECT_TRUE(SameBytes(c1, KR::CreateSkyBoxClouds(20, 0.6f, 0.3f, false, threads)));
-        // The seeds come from the calling thread, so the sequence goes on the same way.
-        EXPECT_EQ(KR::GetRandomState(), after_one);
-    }
+// Centre, right, down, up and left heights: the normal's bytes and the centre height's.
+std::array<int, 4> Texel(float c, float r, float d, float u, float l) {
+    uint8_t t[4];
+    KR::WaterWaveTexel(c, r, d, u, l, t);
+    return {t[0], t[1], t[2], t[3]};
 }
 
 TEST(ProceduralTextures, WaterTexelNormalFollowsTheSlope) {
-    uint8_t t[4];
-    KR::WaterWaveTexel(0.2f, 0.2f, 0.2f, 0.2f, 0.2f, t);
-    EXPECT_EQ(t[0], 127);
-    EXPECT_EQ(t[1], 127);
-    EXPECT_EQ(t[2], 255);
-    EXPECT_EQ(t[3], static_cast<uint8_t>((0.2f / 4.0f + 0.5f) * 255.0f));
+    const int alpha = uint8_t((0.2f / 4.0f + 0.5f) * 255.0f);
+    EXPECT_EQ(Texel(0.2f, 0.2f, 0.2f, 0.2f, 0.2f), (std::array{127, 127, 255, alpha}));
     // Rising to the right (and down): the normal leans left (and up).
-    KR::WaterWaveTexel(0.0f, 0.5f, 0.0f, 0.0f, -0.5f, t);
-    EXPECT_LT(t[0], 127);
-    EXPECT_EQ(t[1], 127);
-    KR::WaterWaveTexel(0.0f, 0.0f, 0.5f, -0.5f, 0.0f, t);
-    EXPECT_EQ(t[0], 127);
-    EXPECT_LT(t[1], 127);
+    const auto right = Texel(0.0f, 0.5f, 0.0f, 0.0f, -0.5f), down = Texel(0, 0, 0.5f, -0.5f, 0);
+    EXPECT_TRUE(right[0] < 127 && right[1] == 127 && down[0] == 127 && down[1] < 127);
     // A peak: its four faces tilt apart and cancel sideways, so the normal stays upright.
-    KR::WaterWaveTexel(1.0f, 0.0f, 0.0f, 0.0f, 0.0f, t);
-    EXPECT_EQ(t[0], 127);
-    EXPECT_EQ(t[1], 127);
-    EXPECT_EQ(t[2], 255);
+    const auto peak = Texel(1.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+    EXPECT_TRUE(peak[0] == 127 && peak[1] == 127 && peak[2] == 255);
 }
 
 TEST(ProceduralTextures, WaterMapWrapsWithinEachFrame) {
@@ -170,35 +118,30 @@ TEST(ProceduralTextures, WaterMapWrapsWithinEachFrame) {
                 uint8_t want[4];
                 KR::WaterWaveTexel(h(x, y, k), h(x + 1, y, k), h(x, y + 1, k), h(x, y + n - 1, k),
                                    h(x + n - 1, y, k), want);
-                EXPECT_EQ(std::memcmp(Texel(map, x, y, k), want, 4), 0)
+                EXPECT_EQ(std::memcmp(&map.data[((k * n + y) * n + x) * 4], want, 4), 0)
                     << x << "," << y << "," << k;
             }
         }
     }
 }
 
-TEST(ProceduralTextures, CloudsAreUnitNormalsWithDensity) {
+TEST(ProceduralTextures, CloudsAreUnitNormalsWithDensityFromBothNoises) {
     KR::RandomSeed(4);
     const ProceduralImage none = KR::CreateSkyBoxClouds(16, 0.0f, 0.3f, false, 2);
+    const ProceduralImage full = KR::CreateSkyBoxClouds(16, 1.0f, 0.3f, false, 2);
     ASSERT_EQ(none.depth, 6u);
     int dense = 0;
-    const ProceduralImage full = KR::CreateSkyBoxClouds(16, 1.0f, 0.3f, false, 2);
     for (size_t i = 0; i < none.texels(); ++i) {
         EXPECT_EQ(none.data[i * 4 + 3], 0);
         dense += full.data[i * 4 + 3] == 255;
         float len2 = 0.0f;
-        for (int c = 0; c < 3; ++c) {
-            const float v = full.data[i * 4 + c] / 255.0f * 2.0f - 1.0f;
-            len2 += v * v;
-        }
+        for (int c = 0; c < 3; ++c)
+            len2 += std::pow(full.data[i * 4 + c] / 255.0f * 2.0f - 1.0f, 2.0f);
         ASSERT_NEAR(std::sqrt(len2), 1.0f, 0.02f);
     }
     // Values reach up to 2 with full clouds, so many texels saturate.
     EXPECT_GT(dense, 0);
-}
 
-TEST(ProceduralTextures, CloudPairMatchesBothNoises) {
-    KR::RandomSeed(2);
     KR::PerlinNoise3D n1, n3;
     n1.SetOffset();
     n1.SetParams(6, 1.5f, 0);
@@ -235,8 +178,8 @@ TEST(ProceduralTextures, StarsDrawInTheirOrder) {
     EXPECT_GT(lit, 0);
 }
 
-TEST(ProceduralTextures, LogLinesAndDots) {
-    ConsoleCapture capture;
+TEST(ProceduralTextures, LogLinesDotsAndTimes) {
+    QorTest::ConsoleCapture capture;
     KR::RandomSeed(1);
     KR::GenerateTimed(KR::ContoursIntro(64),
                       [] { return KR::CreateNoiseMap1D(64, 200, 255, true); });
@@ -248,29 +191,30 @@ TEST(ProceduralTextures, LogLinesAndDots) {
                       [] { return KR::CreateSkyBoxClouds(6, 0.6f, 0.3f, true, 2); });
     KR::GenerateTimed(KR::SkyBoxSpaceIntro(64),
                       [] { return KR::CreateSkyBoxStars(64, 0.5f, true); });
+    KR::CreateSkyBoxClouds(6, 0.6f, 0.3f, false, 2);  // quiet generators write nothing
+    KR::GenerateTimed("x ", [] { return ProceduralImage{}; });
+
+    // Every time is a plain number of seconds; masked as "#" for the comparison.
+    const std::string all = capture.str(), head = "Generated in ";
+    std::string text;
+    size_t from = 0;
+    for (size_t at = all.find(head); at != std::string::npos; at = all.find(head, from)) {
+        at += head.size();
+        size_t used = 0;
+        EXPECT_GE(std::stod(all.substr(at), &used), 0.0);
+        text.append(all, from, at - from).append("#");
+        from = at + used;
+        EXPECT_EQ(all.compare(from, 4, " sec"), 0);
+    }
+    text.append(all, from, std::string::npos);
     const std::string end = "\n Generated in # sec\n";
     // 64 / 32 = 2: every second index; 40 / 32 = 1: every index; 70 / 32 = 2: indices 0, 2 ... 68;
     // the clouds' outer loop is the six faces.
-    EXPECT_EQ(capture.Masked(),
-              "Contours: 64 px " + std::string(32, '.') + end + "Terrain main: 40x40 px " +
-                  std::string(40, '.') + end + "Water surface: 70 frames of 8x8 px " +
-                  std::string(35, '.') + end + "Skybox clouds: 6 sides of 6x6 px " +
-                  std::string(6, '.') + end + "Skybox space:  6 sides of 64x64 px " +
-                  std::string(32, '.') + end);
-    // Quiet generators write nothing.
-    ConsoleCapture quiet;
-    KR::CreateSkyBoxClouds(6, 0.6f, 0.3f, false, 2);
-    EXPECT_EQ(quiet.Masked(), "");
-}
-
-TEST(ProceduralTextures, TimeIsPrintedAsAPlainNumber) {
-    ConsoleCapture capture;
-    KR::GenerateTimed("x ", [] { return ProceduralImage{}; });
-    EXPECT_EQ(capture.Masked(), "x \n Generated in # sec\n");
-    ASSERT_EQ(capture.times.size(), 1u);
-    size_t used = 0;
-    EXPECT_GE(std::stod(capture.times[0], &used), 0.0);
-    EXPECT_EQ(used, capture.times[0].size());
+    EXPECT_EQ(text, "Contours: 64 px " + std::string(32, '.') + end + "Terrain main: 40x40 px " +
+                        std::string(40, '.') + end + "Water surface: 70 frames of 8x8 px " +
+                        std::string(35, '.') + end + "Skybox clouds: 6 sides of 6x6 px " +
+                        std::string(6, '.') + end + "Skybox space:  6 sides of 64x64 px " +
+                        std::string(32, '.') + end + "x " + end);
 }
 
 TEST(ProceduralTextures, ImpossibleSizesRaiseTheMemoryError) {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-namespace qor_test {
+namespace QorTest {
 
 inline std::filesystem::path ScratchDir() {
     static const std::filesystem::path dir = [] {
@@ -38,4 +38,7 @@ inline void WriteBytes(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
 }
 
-}  // namespace qor_test
+}  // namespace QorTest
+
+// The older name, still used by other test folders.
+namespace qor_test = QorTest;
