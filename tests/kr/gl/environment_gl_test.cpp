@@ -9,48 +9,44 @@
 #include "kr/gl/environment.h"
 #include "kr/image_samples.h"
 #include "kr/test_files.h"
-#include "support/gl_test_context.h"
+#include "support/gl_test.h"
 
 namespace {
 
-class EnvironmentGL : public ::testing::Test {
-  protected:
-    void SetUp() override { QorTest::RequireGLContext(); }
-    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
-};
+using EnvironmentGL = QorTest::GLTest;
 
-TEST_F(EnvironmentGL, ParametersTakeOnlyTheirAcceptedValues) {
+TEST_F(EnvironmentGL, ParametersTakeOnlyTheirAcceptedValuesAndLightsAreHandedOutOnce) {
     KR::Environment env;
     env.init();
-    EXPECT_EQ(env.GetParam(KR::kParamFormat), GL_RGBA);
-    EXPECT_EQ(env.GetParam(KR::kParamMinFilter), GL_LINEAR_MIPMAP_NEAREST);
-    EXPECT_EQ(env.GetParam(KR::kParamMaterialMask), -1);
-    EXPECT_EQ(env.GetParam(KR::kParamFitWidth), 256);
-
-    EXPECT_EQ(env.SetParam(KR::kParamMagFilter, GL_NEAREST_MIPMAP_NEAREST), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamMagFilter, GL_NEAREST), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamMinFilter, GL_NEAREST_MIPMAP_LINEAR), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamMinFilter, GL_REPEAT), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamFitWidth, 300), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamFitWidth, 0), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamMaxHeight, 2048), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamFitMode, 4), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamFitMode, 3), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamTexEnvMode, GL_ADD), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamTexEnvMode, GL_DECAL), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamTransparentIndex, 999), 1);
-    // Unlisted and out-of-range indices are refused and change nothing.
-    for (int index : {1, 17, 32, 49, -1})
-        EXPECT_EQ(env.SetParam(index, 5), 0) << index;
+    const struct {
+        int index, value, accepted;
+    } params[] = {
+        {KR::kParamMagFilter, GL_NEAREST_MIPMAP_NEAREST, 0},
+        {KR::kParamMagFilter, GL_NEAREST, 1},
+        {KR::kParamMinFilter, GL_NEAREST_MIPMAP_LINEAR, 1},
+        {KR::kParamMinFilter, GL_REPEAT, 0},
+        {KR::kParamFitWidth, 300, 0},
+        {KR::kParamFitWidth, 0, 0},
+        {KR::kParamMaxHeight, 2048, 1},
+        {KR::kParamFitMode, 4, 0},
+        {KR::kParamFitMode, 3, 1},
+        {KR::kParamTexEnvMode, GL_ADD, 0},
+        {KR::kParamTexEnvMode, GL_DECAL, 1},
+        {KR::kParamTransparentIndex, 999, 1},
+        // Unlisted and out-of-range indices.
+        {1, 5, 0},
+        {17, 5, 0},
+        {32, 5, 0},
+        {49, 5, 0},
+        {-1, 5, 0},
+    };
+    for (const auto& p : params)
+        EXPECT_EQ(env.SetParam(p.index, p.value), p.accepted) << p.index << ": " << p.value;
     EXPECT_EQ(env.GetParam(1), 0);
     EXPECT_EQ(env.GetParam(KR::kParamMagFilter), GL_NEAREST);
     EXPECT_EQ(env.texture_defaults().max_height, 2048);
     EXPECT_EQ(env.texture_defaults().transparent_index, 999);
-}
 
-TEST_F(EnvironmentGL, LightsAreHandedOutOnceUntilFreed) {
-    KR::Environment env;
-    env.init();
     GLint max_lights = 0;
     glGetIntegerv(GL_MAX_LIGHTS, &max_lights);
     ASSERT_EQ(env.light_count, max_lights);

@@ -1,6 +1,5 @@
 #include "kr/gl/material_record.h"
 
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -19,37 +18,9 @@ float FloatAt(const uint8_t* record, size_t offset) {
     return std::bit_cast<float>(At(record, offset));
 }
 
-KR::MaterialFields Defaults() {
+TEST(MaterialRecord, FieldsGoToTheRecordOrderAndComeBackUnchanged) {
     KR::MaterialFields f;
     f.ResetToDefaults();
-    return f;
-}
-
-TEST(MaterialRecord, DefaultRecordHoldsTheDefaultsAtTheirOffsets) {
-    uint8_t record[KR::kMaterialRecordSize];
-    std::memset(record, 0xAB, sizeof record);
-    KR::EncodeMaterialRecord(Defaults(), record);
-    for (int i = 0; i < 32; ++i)
-        EXPECT_EQ(record[i], 0) << "name byte " << i;
-    EXPECT_EQ(At(record, 32), uint32_t(GL_FRONT));
-    EXPECT_EQ(At(record, 36), 0x7F21u);
-    EXPECT_EQ(At(record, 40), uint32_t(GL_GREATER));
-    EXPECT_EQ(FloatAt(record, 44), 0.5f);
-    EXPECT_EQ(At(record, 48), uint32_t(GL_SRC_ALPHA));
-    EXPECT_EQ(At(record, 52), uint32_t(GL_ONE_MINUS_SRC_ALPHA));
-    EXPECT_EQ(At(record, 56), uint32_t(GL_MODULATE));
-    EXPECT_EQ(FloatAt(record, 60), 0.3f);    // ambient
-    EXPECT_EQ(FloatAt(record, 76), 0.7f);    // diffuse
-    EXPECT_EQ(FloatAt(record, 108), 10.0f);  // shininess
-    EXPECT_EQ(FloatAt(record, 124), 1.0f);   // emission alpha
-    EXPECT_EQ(FloatAt(record, 144), 1.0f);   // environment colour
-    EXPECT_EQ(At(record, 160), uint32_t(GL_SMOOTH));
-    for (int i = 164; i < 224; ++i)
-        EXPECT_EQ(record[i], 0) << "reserved byte " << i;
-}
-
-TEST(MaterialRecord, FieldsGoToTheRecordOrderAndComeBackUnchanged) {
-    KR::MaterialFields f = Defaults();
     f.SetName("Water");
     f.face = 1, f.flags = 2, f.alpha_func = 3, f.alpha_ref = 4, f.blend_src = 5;
     f.blend_dst = 6, f.tex_env_mode = 7, f.shade_model = 8, f.shininess = 9;
