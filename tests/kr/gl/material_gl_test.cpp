@@ -23,10 +23,12 @@ std::string LibraryHeader(uint32_t count) {
     return std::string("ML01\0\0\0\0\0\0", 10) + std::string(reinterpret_cast<char*>(&count), 4);
 }
 
-std::string Record(const char* name) {
+// A default record of that name, changed by `change`.
+std::string Record(const char* name, void (*change)(KR::MaterialFields&) = nullptr) {
     KR::MaterialFields fields;
     fields.ResetToDefaults();
     fields.SetName(name);
+    if (change) change(fields);
     uint8_t record[KR::kMaterialRecordSize];
     KR::EncodeMaterialRecord(fields, record);
     return std::string(reinterpret_cast<const char*>(record), sizeof record);
@@ -225,19 +227,16 @@ TEST_F(MaterialGL, SingleRecordLoadsWithTheMaskOfTheEnvironment) {
 }
 
 TEST_F(MaterialGL, ValuesOpenGLWouldRefuseAreKeptButNotCompiled) {
-    KR::MaterialFields fields;
-    fields.ResetToDefaults();
-    fields.flags = 0x7FFF;
-    fields.face = 12345;
-    fields.alpha_func = 1;
-    fields.blend_src = GL_SRC_COLOR;
-    fields.tex_env_mode = GL_ADD;
-    fields.shade_model = 7;
-    fields.shininess = 500.0f;
-    uint8_t record[KR::kMaterialRecordSize];
-    KR::EncodeMaterialRecord(fields, record);
     const std::string file = ScratchFile("odd.mat");
-    WriteBytes(file, std::string(reinterpret_cast<const char*>(record), sizeof record));
+    WriteBytes(file, Record("odd", [](KR::MaterialFields& f) {
+                   f.flags = 0x7FFF;
+                   f.face = 12345;
+                   f.alpha_func = 1;
+                   f.blend_src = GL_SRC_COLOR;
+                   f.tex_env_mode = GL_ADD;
+                   f.shade_model = 7;
+                   f.shininess = 500.0f;
+               }));
     KR::Material* m = env.load_material(file.c_str(), "odd");
     EXPECT_EQ(m->face, 12345u);
     glDisable(GL_LIGHTING);
