@@ -20,26 +20,24 @@ TEST_F(EnvironmentGL, ParametersTakeOnlyTheirAcceptedValuesAndLightsAreHandedOut
     env.init();
     const struct {
         int index, value, accepted;
-    } params[] = {
-        {KR::kParamMagFilter, GL_NEAREST_MIPMAP_NEAREST, 0},
-        {KR::kParamMagFilter, GL_NEAREST, 1},
-        {KR::kParamMinFilter, GL_NEAREST_MIPMAP_LINEAR, 1},
-        {KR::kParamMinFilter, GL_REPEAT, 0},
-        {KR::kParamFitWidth, 300, 0},
-        {KR::kParamFitWidth, 0, 0},
-        {KR::kParamMaxHeight, 2048, 1},
-        {KR::kParamFitMode, 4, 0},
-        {KR::kParamFitMode, 3, 1},
-        {KR::kParamTexEnvMode, GL_ADD, 0},
-        {KR::kParamTexEnvMode, GL_DECAL, 1},
-        {KR::kParamTransparentIndex, 999, 1},
-        // Unlisted and out-of-range indices.
-        {1, 5, 0},
-        {17, 5, 0},
-        {32, 5, 0},
-        {49, 5, 0},
-        {-1, 5, 0},
-    };
+    } params[] = {{KR::kParamMagFilter, GL_NEAREST_MIPMAP_NEAREST, 0},
+                  {KR::kParamMagFilter, GL_NEAREST, 1},
+                  {KR::kParamMinFilter, GL_NEAREST_MIPMAP_LINEAR, 1},
+                  {KR::kParamMinFilter, GL_REPEAT, 0},
+                  {KR::kParamFitWidth, 300, 0},
+                  {KR::kParamFitWidth, 0, 0},
+                  {KR::kParamMaxHeight, 2048, 1},
+                  {KR::kParamFitMode, 4, 0},
+                  {KR::kParamFitMode, 3, 1},
+                  {KR::kParamTexEnvMode, GL_ADD, 0},
+                  {KR::kParamTexEnvMode, GL_DECAL, 1},
+                  {KR::kParamTransparentIndex, 999, 1},
+                  // Unlisted and out-of-range indices.
+                  {1, 5, 0},
+                  {17, 5, 0},
+                  {32, 5, 0},
+                  {49, 5, 0},
+                  {-1, 5, 0}};
     for (const auto& p : params)
         EXPECT_EQ(env.SetParam(p.index, p.value), p.accepted) << p.index << ": " << p.value;
     EXPECT_EQ(env.GetParam(1), 0);
