@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "graphics/capability_report.h"
 #include "graphics/gl_requirements.h"
@@ -202,38 +203,31 @@ TEST_F(OpenGLSetup, AMissingRequirementEndsSetUpBeforeAnyTextureIsMade) {
 
 TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
     QorTest::SetUpSmallScene();
+    // The viewport's x and width, and the width of the colour target post-processing reads.
+    const auto view = [] {
+        GLint viewport[4] = {}, target_width = 0;
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
+        return std::vector<GLint>{viewport[0], viewport[2], target_width};
+    };
     graphics::UpdateView({800, 600, true, 200});
     EXPECT_EQ(gl_state.view_offset, 200);
     EXPECT_EQ(gl_state.view_width, 600);
     EXPECT_FLOAT_EQ(gl_state.view_aspect, 1.0f);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 200);
-    EXPECT_EQ(viewport[2], 600);
-    GLint target_width = 0;
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
-    EXPECT_EQ(target_width, 600);
+    EXPECT_EQ(view(), (std::vector<GLint>{200, 600, 600}));
     EXPECT_EQ(gl_state.postproc_supported, 1);
-
     // Hiding the toolbox widens the view to the whole area and the target with it.
     graphics::UpdateView({800, 600, false, 200});
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[2], 800);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
-    EXPECT_EQ(target_width, 800);
+    EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
-
     // A toolbox wider than the window leaves no view: nothing is re-created.
     const uint32_t target = gl_state.color_texture;
     graphics::UpdateView({150, 600, true, 200});
     EXPECT_EQ(gl_state.view_width, 0);
     EXPECT_EQ(gl_state.color_texture, target);
+    EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
     // A minimised window keeps the last aspect instead of an infinite one.
     graphics::UpdateView({800, 0, false, 200});
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);

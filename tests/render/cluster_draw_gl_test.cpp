@@ -48,10 +48,10 @@ struct image {
                 m.r += At(i, j).r, m.g += At(i, j).g, m.b += At(i, j).b;
         return {m.r / 169, m.g / 169, m.b / 169};
     }
-    int Count(const pixel_test& test, int x_end = kSide) const {
+    int Count(const pixel_test& test) const {
         int n = 0;
         for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < x_end; ++x)
+            for (int x = 0; x < kSide; ++x)
                 n += test(At(x, y)) ? 1 : 0;
         return n;
     }
