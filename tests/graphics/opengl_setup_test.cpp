@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,30 +41,31 @@ gl_capabilities FullCapabilities() {
 
 TEST(GLRequirements, EachMissingOneIsNamedInTheOrderTheyAreTestedAndFourUnitsRunRestricted) {
     QorTest::ConsoleCapture log;
-    const std::string not_supported = " not supported.";
+    using Caps = gl_capabilities;
     const struct {
-        std::function<void(gl_capabilities&)> take;
+        bool Caps::*missing;
+        bool Caps::*also_missing;
+        int units;
         std::string message;
     } cases[] = {
-        {[](gl_capabilities&) {}, ""},
-        {[](gl_capabilities& c) { c.multitexture = false; }, "GL_ARB_multitexture not supported!"},
-        {[](gl_capabilities& c) { c.separate_specular = false; },
-         "GL_EXT_separate_specular" + not_supported},
-        {[](gl_capabilities& c) { c.fog_coord = false; }, "GL_EXT_fog_coord" + not_supported},
-        {[](gl_capabilities& c) { c.cube_map = false; }, "GL_ARB_texture_cube_map" + not_supported},
-        {[](gl_capabilities& c) { c.texture_3d = false; }, "GL_EXT_texture3D" + not_supported},
-        {[](gl_capabilities& c) { c.shadow = false; }, "GL_ARB_shadow" + not_supported},
-        // The first missing one is reported when several are.
-        {[](gl_capabilities& c) { c.shadow = c.fog_coord = false; },
-         "GL_EXT_fog_coord" + not_supported},
-        {[](gl_capabilities& c) { c.texture_units = 3; },
+        {nullptr, nullptr, 8, ""},
+        {&Caps::multitexture, nullptr, 8, "GL_ARB_multitexture not supported!"},
+        {&Caps::separate_specular, nullptr, 8, "GL_EXT_separate_specular not supported."},
+        {&Caps::fog_coord, nullptr, 8, "GL_EXT_fog_coord not supported."},
+        {&Caps::cube_map, nullptr, 8, "GL_ARB_texture_cube_map not supported."},
+        {&Caps::texture_3d, nullptr, 8, "GL_EXT_texture3D not supported."},
+        {&Caps::shadow, nullptr, 8, "GL_ARB_shadow not supported."},
+        {&Caps::shadow, &Caps::fog_coord, 8, "GL_EXT_fog_coord not supported."},  // the first
+        {nullptr, nullptr, 3,
          "GL_ARB_multitexture:  Not enough multitextures supported. For minimal configuration "
          "are needed 4, only 3 detected."},
-        {[](gl_capabilities& c) { c.texture_units = 4; }, ""},
+        {nullptr, nullptr, 4, ""},
     };
     for (const auto& c : cases) {
         gl_capabilities caps = FullCapabilities();
-        c.take(caps);
+        for (bool Caps::*flag : {c.missing, c.also_missing})
+            if (flag) caps.*flag = false;
+        caps.texture_units = c.units;
         std::string message;
         try {
             graphics::CheckOpenGLRequirements(caps);
