@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "kr/base/error.h"
-#include "kr/test_files.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
 
@@ -120,27 +118,6 @@ TEST_F(ShaderTest, CompileErrorsShowInTheLogAndFailTheLink) {
     GLint attached = 0;
     glGetObjectParameterivARB(shader.Program(), GL_OBJECT_ATTACHED_OBJECTS_ARB, &attached);
     EXPECT_EQ(attached, 2);
-}
-
-TEST_F(ShaderTest, BadKindsAndMissingFilesRaise) {
-    KR::Shader shader;
-    try {
-        shader.Load(3, kVertex, 0);
-        ADD_FAILURE() << "kind 3 accepted";
-    } catch (const KR::Error& error) {
-        EXPECT_EQ(error.Message(), "KR::Shader::Load: Wrong shader type.");
-    }
-    const std::string missing = qor_test::ScratchFile("no-such.vert");
-    EXPECT_THROW(shader.Load(KR::kVertexShader, missing.c_str(), 1), KR::ErrorFile);
-    EXPECT_THROW(KR::Shader("FromFile", missing.c_str(), nullptr, 1), KR::ErrorFile);
-
-    const std::string file = qor_test::ScratchFile("plain.vert");
-    qor_test::WriteBytes(file, kVertex);
-    shader.SetName("FromFile");
-    shader.Load(KR::kVertexShader, file.c_str(), 1);
-    EXPECT_NE(screen.str().find("Compiling vertex shader FromFile.\n"), std::string::npos);
-    EXPECT_NE(shader.Program(), 0u);
-    shader.Destroy();
 }
 
 TEST(ShaderInfoLog, SoftwareInTheLogCountsAsFailure) {
