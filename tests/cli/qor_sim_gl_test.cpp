@@ -8,11 +8,13 @@
 #include "kr/test_files.h"
 #include "sim_options.h"
 #include "sim_run.h"
+#include "support/gl_test_context.h"
 #include "terrain/app_settings.h"
 
 namespace {
 
 TEST(QorSimPictures, SnapshotAndTimeLapseAreBitmapsOfTheAskedSize) {
+    if (!QorTest::UseGLContext()) GTEST_SKIP() << "no display with OpenGL";
     textures.skybox_size = 32;  // the sky's generation is not under test
     textures.water_size = 16;
     sim_options o;

@@ -6,17 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "graphics/capability_report.h"
 #include "graphics/gl_requirements.h"
 #include "graphics/graphics_state.h"
 #include "graphics/opengl_setup.h"
+#include "graphics/postprocessing_program.h"
 #include "graphics/scene_textures.h"
 #include "kr/base/error.h"
 #include "kr/gl/environment.h"
 #include "support/console_capture.h"
-#include "support/gl_test_context.h"
+#include "support/gl_scene_test.h"
+#include "support/gl_test.h"
 #include "terrain/app_settings.h"
 
 namespace {
@@ -35,87 +39,58 @@ gl_capabilities FullCapabilities() {
     return caps;
 }
 
-std::string RequirementError(const gl_capabilities& caps) {
-    try {
-        graphics::CheckOpenGLRequirements(caps);
-    } catch (const KR::Error& e) {
-        return e.Message();
-    }
-    return "";
-}
-
-TEST(GLRequirements, EachMissingExtensionIsNamedInTheOrderTheyAreTested) {
+TEST(GLRequirements, EachMissingOneIsNamedInTheOrderTheyAreTestedAndFourUnitsRunRestricted) {
     QorTest::ConsoleCapture log;
-    EXPECT_EQ(RequirementError(FullCapabilities()), "");
+    using Caps = gl_capabilities;
     const struct {
-        bool gl_capabilities::*flag;
-        const char* message;
-    } required[] = {
-        {&gl_capabilities::multitexture, "SetUpOpenGL: GL_ARB_multitexture not supported!"},
-        {&gl_capabilities::separate_specular,
-         "SetUpOpenGL: GL_EXT_separate_specular not supported."},
-        {&gl_capabilities::fog_coord, "SetUpOpenGL: GL_EXT_fog_coord not supported."},
-        {&gl_capabilities::cube_map, "SetUpOpenGL: GL_ARB_texture_cube_map not supported."},
-        {&gl_capabilities::texture_3d, "SetUpOpenGL: GL_EXT_texture3D not supported."},
-        {&gl_capabilities::shadow, "SetUpOpenGL: GL_ARB_shadow not supported."},
+        bool Caps::*missing;
+        bool Caps::*also_missing;
+        int units;
+        std::string message;
+    } cases[] = {
+        {nullptr, nullptr, 8, ""},
+        {&Caps::multitexture, nullptr, 8, "GL_ARB_multitexture not supported!"},
+        {&Caps::separate_specular, nullptr, 8, "GL_EXT_separate_specular not supported."},
+        {&Caps::fog_coord, nullptr, 8, "GL_EXT_fog_coord not supported."},
+        {&Caps::cube_map, nullptr, 8, "GL_ARB_texture_cube_map not supported."},
+        {&Caps::texture_3d, nullptr, 8, "GL_EXT_texture3D not supported."},
+        {&Caps::shadow, nullptr, 8, "GL_ARB_shadow not supported."},
+        {&Caps::shadow, &Caps::fog_coord, 8, "GL_EXT_fog_coord not supported."},  // the first
+        {nullptr, nullptr, 3,
+         "GL_ARB_multitexture:  Not enough multitextures supported. For minimal configuration "
+         "are needed 4, only 3 detected."},
+        {nullptr, nullptr, 4, ""},
     };
-    for (const auto& r : required) {
+    for (const auto& c : cases) {
         gl_capabilities caps = FullCapabilities();
-        caps.*r.flag = false;
-        EXPECT_EQ(RequirementError(caps), r.message);
+        for (bool Caps::*flag : {c.missing, c.also_missing})
+            if (flag) caps.*flag = false;
+        caps.texture_units = c.units;
+        std::string message;
+        try {
+            graphics::CheckOpenGLRequirements(caps);
+        } catch (const KR::Error& e) {
+            message = e.Message();
+        }
+        EXPECT_EQ(message, c.message.empty() ? "" : "SetUpOpenGL: " + c.message);
     }
-    // The first missing one is reported when several are.
-    gl_capabilities caps = FullCapabilities();
-    caps.shadow = caps.fog_coord = false;
-    EXPECT_EQ(RequirementError(caps), "SetUpOpenGL: GL_EXT_fog_coord not supported.");
-}
-
-TEST(GLRequirements, FourTextureUnitsRunRestrictedAndThreeAreRefused) {
-    QorTest::ConsoleCapture log;
-    gl_capabilities caps = FullCapabilities();
-    caps.texture_units = 4;
-    EXPECT_EQ(RequirementError(caps), "");
     EXPECT_EQ(log.str(),
               "Not enough texture units! For best visual quality 8 units are required but only 4 "
               "were detected. Running in restricted mode.\n");
-    caps.texture_units = 3;
-    EXPECT_EQ(RequirementError(caps),
-              "SetUpOpenGL: GL_ARB_multitexture:  Not enough multitextures supported. For "
-              "minimal configuration are needed 4, only 3 detected.");
-}
-
-TEST(CapabilityReport, ExtensionsStandOneOnALine) {
-    QorTest::ConsoleCapture log;
+    QorTest::ConsoleCapture extensions;
     graphics::PrintGLExtStr("GL_A GL_B GL_C ");
-    EXPECT_EQ(log.str(), "GL_A\nGL_B\nGL_C\n");
+    EXPECT_EQ(extensions.str(), "GL_A\nGL_B\nGL_C\n");
 }
 
 // Runs the whole set-up with small generated textures so the test stays quick.
-class OpenGLSetup : public ::testing::Test {
+class OpenGLSetup : public QorTest::GLTest {
   protected:
-    void SetUp() override {
-        QorTest::RequireGLContext();
-        saved_textures = textures;
-        saved_display = display;
-        textures.skybox_size = 32;
-        textures.water_size = 16;
-        textures.water_frames = 4;
-    }
     void TearDown() override {
         graphics::ReleaseOpenGL();
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-        textures = saved_textures;
         display = saved_display;
+        GLTest::TearDown();
     }
-
-    std::string SetUpLogged(const graphics::setup_options& options = {}) {
-        QorTest::ConsoleCapture log;
-        graphics::SetUpOpenGL(options);
-        return log.str();
-    }
-
-    texture_settings saved_textures;
-    display_settings saved_display;
+    display_settings saved_display = display;
 };
 
 KR::Texture* Find(const char* name) {
@@ -125,7 +100,7 @@ KR::Texture* Find(const char* name) {
 }
 
 TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
-    const std::string log = SetUpLogged();
+    const std::string log = QorTest::SetUpSmallScene();
     // The report's sections in order.
     size_t at = 0;
     for (const char* section :
@@ -190,11 +165,16 @@ TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
     EXPECT_EQ(shadow_width, display.tex_shadow_size);
     EXPECT_GT(display.tex_shadow_size, 512);
     EXPECT_EQ(gl_state.postproc_supported, 1);
+    // The post-processing program is built with the rest and released with it.
+    ASSERT_NE(graphics::postproc_program, nullptr);
+    EXPECT_TRUE(std::filesystem::exists("postproc.frag"));
+    graphics::ReleaseOpenGL();
+    EXPECT_EQ(graphics::postproc_program, nullptr);
 }
 
 TEST_F(OpenGLSetup, WithoutFramebufferObjectsTheShadowMapIsCopied) {
     const std::string log =
-        SetUpLogged({[](gl_capabilities& caps) { caps.framebuffer_object = false; }});
+        QorTest::SetUpSmallScene({[](gl_capabilities& caps) { caps.framebuffer_object = false; }});
     EXPECT_NE(log.find("  Not supported! (framebuffer object = NOT, texture rectangle = OK)\n\n"),
               std::string::npos);
     EXPECT_NE(log.find("GL_EXT_framebuffer_object not supported. Using glCopyTexSubImage2D() to "
@@ -211,68 +191,52 @@ TEST_F(OpenGLSetup, ConfiguredShadowSizeIsKeptWithinTheLargestTexture) {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
     display.tex_shadow_size = largest * 2;
-    SetUpLogged({[](gl_capabilities& caps) { caps.max_texture_size = 1024; }});
+    QorTest::SetUpSmallScene({[](gl_capabilities& caps) { caps.max_texture_size = 1024; }});
     EXPECT_EQ(display.tex_shadow_size, 1024);
 }
 
 TEST_F(OpenGLSetup, AMissingRequirementEndsSetUpBeforeAnyTextureIsMade) {
-    try {
-        SetUpLogged({[](gl_capabilities& caps) { caps.cube_map = false; }});
-        FAIL() << "set-up went on without cube maps";
-    } catch (const KR::Error& e) {
-        EXPECT_EQ(e.Message(), "SetUpOpenGL: GL_ARB_texture_cube_map not supported.");
-    }
+    EXPECT_THROW(QorTest::SetUpSmallScene({[](gl_capabilities& c) { c.cube_map = false; }}),
+                 KR::Error);
     EXPECT_EQ(KR::environment.textures.First(), nullptr);
 }
 
 TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
-    SetUpLogged();
+    QorTest::SetUpSmallScene();
+    // The viewport's x and width, and the width of the colour target post-processing reads.
+    const auto view = [] {
+        GLint viewport[4] = {}, target_width = 0;
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
+        return std::vector<GLint>{viewport[0], viewport[2], target_width};
+    };
     graphics::UpdateView({800, 600, true, 200});
-    EXPECT_EQ(gl_state.view_offset, 200);
-    EXPECT_EQ(gl_state.view_width, 600);
     EXPECT_FLOAT_EQ(gl_state.view_aspect, 1.0f);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 200);
-    EXPECT_EQ(viewport[2], 600);
-    GLint target_width = 0;
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
-    EXPECT_EQ(target_width, 600);
-    EXPECT_EQ(gl_state.postproc_supported, 1);
-
+    EXPECT_EQ(view(), (std::vector<GLint>{200, 600, 600}));
     // Hiding the toolbox widens the view to the whole area and the target with it.
     graphics::UpdateView({800, 600, false, 200});
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[0], 0);
-    EXPECT_EQ(viewport[2], 800);
-    glBindTexture(GL_TEXTURE_RECTANGLE_ARB, gl_state.color_texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_RECTANGLE_ARB, 0, GL_TEXTURE_WIDTH, &target_width);
-    EXPECT_EQ(target_width, 800);
+    EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
-
     // A toolbox wider than the window leaves no view: nothing is re-created.
     const uint32_t target = gl_state.color_texture;
     graphics::UpdateView({150, 600, true, 200});
     EXPECT_EQ(gl_state.view_width, 0);
     EXPECT_EQ(gl_state.color_texture, target);
+    EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
     // A minimised window keeps the last aspect instead of an infinite one.
     graphics::UpdateView({800, 0, false, 200});
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
 }
 
 TEST_F(OpenGLSetup, ANewSkyBoxReplacesTheOldOneInThePlaceOfTheLibrary) {
-    SetUpLogged();
+    QorTest::SetUpSmallScene();
     const int count = KR::environment.textures.Count();
     KR::Texture* clouds = gl_state.tex_sky_clouds;
-    {
-        QorTest::ConsoleCapture log;
-        graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
-        EXPECT_NE(log.str().find("Skybox clouds: 6 sides of 16x16 px "), std::string::npos);
-    }
+    QorTest::ConsoleCapture log;
+    graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
+    EXPECT_NE(log.str().find("Skybox clouds: 6 sides of 16x16 px "), std::string::npos);
     EXPECT_EQ(KR::environment.textures.Count(), count);
     EXPECT_EQ(gl_state.tex_sky_clouds, clouds);
     EXPECT_EQ(clouds->width, 16);

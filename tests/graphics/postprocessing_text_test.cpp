@@ -34,12 +34,27 @@ const std::string kDither =
     "if(color.r*0.3+color.g*0.6+color.b*0.1>dither.r*0.3+dither.g*0.6+dither.b*0.1) "
     "color=vec4(1.0,1.0,1.0,1.0); else color=vec4(0.0,0.0,0.0,1.0);\n";
 
+std::string Sample(const std::string& offset) {
+    return offset == "c" ? "texture2DRect(uTex,CTR(tc_scene))"
+                         : "texture2DRect(uTex,CTR(tc_scene+vec2(" + offset + ")))";
+}
+
 // A box blur over the given sample offsets, in the order written.
 std::string Box(std::initializer_list<const char*> offsets, const char* divisor) {
     std::string text = "vec4 color = (";
     for (const char* offset : offsets)
-        text += std::string("texture2DRect(uTex,CTR(tc_scene+vec2(") + offset + ")))+";
+        text += Sample(offset) + "+";
     return text + "vec4(0.0,0.0,0.0,0.0))/" + divisor + ";\n";
+}
+
+// A kernel's taps {offset, weight} joined by '+'; offset "c" is the plain centre.
+std::string Taps(std::initializer_list<std::pair<const char*, const char*>> taps) {
+    std::string text;
+    for (const auto& [offset, weight] : taps) {
+        if (!text.empty()) text += '+';
+        text += Sample(offset) + '*' + weight;
+    }
+    return text;
 }
 
 TEST(PostProcText, VertexTextPassesTheFourCoordinateSetsOn) {
@@ -56,8 +71,13 @@ postproc_options Options(int transform, int convolution, std::string_view boxes)
     return {transform, convolution, on('t'), on('c'), on('h'), on('g'), on('i'), on('d')};
 }
 
+// Every transform and every convolution once, with the check boxes' pieces among them.
 TEST(PostProcText, FragmentTextForEachOptionSet) {
     const std::string none = "vec2 s=c;\n";
+    const auto cross = [](const char* centre) {  // sharpen and edge
+        return Taps(
+            {{"c", centre}, {"-1,0", "-1.0"}, {"1,0", "-1.0"}, {"0,-1", "-1.0"}, {"0,1", "-1.0"}});
+    };
     const struct {
         postproc_options options;
         postproc_sizes sizes;
@@ -70,28 +90,61 @@ TEST(PostProcText, FragmentTextForEachOptionSet) {
          {128, 256},
          kLens + "+vec2(sin(time*62.8),cos(time*62.8))*10.0;\ns=s*vec2(256/width,256/height);\n",
          kPlain + kDither},
-        {Options(2, 0, "t"),
+        {Options(2, 2, "t"),
          {},
          "vec2 s=mid+dir*(1.0-sin(time*62.8+dist/(param.x*10.0))/(param.y*20))*0.8;\n",
-         kPlain},
-        {Options(3, 0, ""),
+         Box({"-2,-2", "-2,-1", "-2,0", "-2,1", "-1,-2", "-1,-1", "-1,0", "-1,1", "0,-2", "0,-1",
+              "0,0", "0,1", "1,-2", "1,-1", "1,0", "1,1"},
+             "16")},
+        {Options(3, 4, ""),
          {},
          kTwister + ");\nvec2 s=mid+vec2(cos(alpha),sin(alpha))*dist*(param.y);\n",
-         kPlain},
-        {Options(3, 0, "t"),
+         "vec4 color = (" + cross("5.0") + ");\n"},
+        {Options(3, 5, "t"),
          {},
          kTwister + "+sin_time/100.0);\n"
                     "vec2 s=mid+vec2(cos(alpha),sin(alpha))*dist*(param.y+sin_time/10.0);\n",
-         kPlain},
-        {Options(4, 0, "t"),
+         "vec4 color = (2.0*abs(" + cross("4.0") + "));\n"},
+        {Options(4, 6, "t"),
          {},
          "vec2 s=vec2(c.s+sin(c.s/(param.x*10.0)+time*62.8)*param.y*20.0, c.t);\n",
-         kPlain},
-        {Options(5, 0, "c"),
+         "vec4 color = (abs(" +
+             Taps({{"-1,-1", "1.0"},
+                   {"1,-1", "-1.0"},
+                   {"-1,0", "2.0"},
+                   {"1,0", "-2.0"},
+                   {"-1,1", "1.0"},
+                   {"1,1", "-1.0"}}) +
+             ")+abs(" +
+             Taps({{"-1,-1", "-1.0"},
+                   {"0,-1", "-2.0"},
+                   {"1,-1", "-1.0"},
+                   {"-1,1", "1.0"},
+                   {"0,1", "2.0"},
+                   {"1,1", "1.0"}}) +
+             "));\n"},
+        {Options(5, 7, "c"),
          {128, 256},
          kNoise + "0.0)).xy-0.5)*param.x*100.0;\ns=s*vec2(128/width,128/height);\n",
-         kPlain},
-        {Options(5, 0, "t"), {128, 256}, kNoise + "time)).xy-0.5)*param.x*100.0;\n", kPlain},
+         "vec4 color = (" +
+             Taps({{"-1,-1", "-2.0"},
+                   {"0,-1", "-1.0"},
+                   {"-1,0", "-1.0"},
+                   {"0,0", "1.0"},
+                   {"1,0", "1.0"},
+                   {"0,1", "1.0"},
+                   {"1,1", "2.0"}}) +
+             ");\n"},
+        {Options(5, 8, "t"),
+         {128, 256},
+         kNoise + "time)).xy-0.5)*param.x*100.0;\n",
+         "vec4 color = (" +
+             Taps({{"-1,-1", "-2.0"},
+                   {"1,-1", "-2.0"},
+                   {"-1,1", "-2.0"},
+                   {"1,1", "-2.0"},
+                   {"0,0", "8.0"}}) +
+             ");\n"},
         {Options(6, 1, "c"),
          {128, 512},
          kTexture + "s=s*vec2(512/width,512/height);\n",

@@ -3,17 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 
 #include "graphics/gl_capabilities.h"
-#include "kr/base/console.h"
 #include "kr/base/data_files.h"
 #include "kr/base/error.h"
+#include "kr/base/text_file.h"
 #include "kr/gl/environment.h"
 #include "kr/test_files.h"
-#include "kr/base/text_file.h"
-#include "support/gl_test_context.h"
+#include "support/console_capture.h"
+#include "support/gl_test.h"
 
 namespace {
 
@@ -43,58 +42,57 @@ bool InLibrary(const KR::Shader* shader) {
     return false;
 }
 
-// Runs in a fresh working directory holding valid sources for the three programs.
-class SceneProgramsTest : public ::testing::Test {
+// Runs in a fresh working folder holding valid sources for the three programs.
+class SceneProgramsTest : public QorTest::GLTest {
   protected:
     void SetUp() override {
-        QorTest::RequireGLContext();
+        GLTest::SetUp();
+        if (IsSkipped()) return;
         graphics::gl_caps = graphics::ReadGLCapabilities();
         ASSERT_TRUE(graphics::gl_caps.shader_objects);
-        // Sources beside the test program would be taken before the working directory's.
-        for (const char* file : kFiles)
+        for (const char* file : kFiles) {
+            // Sources beside the test program would be taken before the working folder's.
             ASSERT_FALSE(fs::exists(KR::ExecutableFolder() + file)) << file;
-        home = fs::current_path();
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        folder = qor_test::ScratchDir() / info->name();
-        fs::create_directories(folder);
-        fs::current_path(folder);
-        for (const char* file : kFiles)
             qor_test::WriteBytes(file, fs::path(file).extension() == ".vert" ? kVertex : kFragment);
-        KR::console.SetStream(&screen);
+        }
         graphics::SetPostProcessRebuild([this] { ++rebuilds; });
+        Reload();
+        ASSERT_EQ(graphics::shaders_ok, 1);
+        EXPECT_EQ(Occurrences(log, kSuccessLine), 1) << log;
+        EXPECT_EQ(rebuilds, 1);
     }
-
     void TearDown() override {
         graphics::SetPostProcessRebuild({});
         KR::environment.clear_shaders();
         graphics::water_program = graphics::terrain_program = graphics::sky_program = nullptr;
         graphics::shaders_ok = 0;
-        KR::console.SetStream(&std::cout);
-        if (!home.empty()) fs::current_path(home);
+        GLTest::TearDown();
+    }
+    // Reloads and keeps what the reload wrote.
+    void Reload() {
+        QorTest::ConsoleCapture screen;
+        graphics::ReloadShaders();
+        log = screen.str();
+    }
+    void ExpectPrograms(bool water, bool terrain, bool sky) {
+        EXPECT_EQ(graphics::water_program != nullptr, water);
+        EXPECT_EQ(graphics::terrain_program != nullptr, terrain);
+        EXPECT_EQ(graphics::sky_program != nullptr, sky);
     }
 
-    fs::path home;
-    fs::path folder;
-    std::ostringstream screen;
+    QorTest::ScratchWorkingFolder folder;
+    std::string log;
     int rebuilds = 0;
 };
 
 TEST_F(SceneProgramsTest, ValidSourcesLoadAllThreeAndReplaceThePrevious) {
-    graphics::ReloadShaders();
-    EXPECT_EQ(graphics::shaders_ok, 1);
-    EXPECT_EQ(Occurrences(screen.str(), kSuccessLine), 1) << screen.str();
-    EXPECT_EQ(rebuilds, 1);
-    ASSERT_NE(graphics::water_program, nullptr);
-    ASSERT_NE(graphics::terrain_program, nullptr);
-    ASSERT_NE(graphics::sky_program, nullptr);
+    ExpectPrograms(true, true, true);
     EXPECT_STREQ(graphics::water_program->name, "Water");
     EXPECT_STREQ(graphics::terrain_program->name, "Terrain");
     EXPECT_STREQ(graphics::sky_program->name, "Sky");
-    EXPECT_NE(graphics::sky_program->Program(), 0u);
     EXPECT_GE(graphics::sky_program->GetUniformLocation("uTime"), 0);
-
     // A second reload destroys the first three rather than piling up programs.
-    graphics::ReloadShaders();
+    Reload();
     EXPECT_EQ(graphics::shaders_ok, 1);
     EXPECT_EQ(KR::environment.shaders.Count(), 3);
     EXPECT_EQ(rebuilds, 2);
@@ -103,9 +101,6 @@ TEST_F(SceneProgramsTest, ValidSourcesLoadAllThreeAndReplaceThePrevious) {
 }
 
 TEST_F(SceneProgramsTest, AMissingOrBrokenSourceFallsBackToFixedFunctions) {
-    graphics::ReloadShaders();
-    ASSERT_EQ(graphics::shaders_ok, 1);
-
     fs::remove("sky.frag");
     std::string message;
     try {
@@ -114,54 +109,43 @@ TEST_F(SceneProgramsTest, AMissingOrBrokenSourceFallsBackToFixedFunctions) {
         message = error.Message();
     }
     ASSERT_FALSE(message.empty());
-    screen.str("");
-    graphics::ReloadShaders();
+    Reload();
     EXPECT_EQ(graphics::shaders_ok, 0);
-    EXPECT_EQ(Occurrences(screen.str(),
-                          "\nProblems with shaders: " + message + "\nUsing fixed functionality!\n"),
-              1)
-        << screen.str();
-    EXPECT_EQ(Occurrences(screen.str(), kSuccessLine), 0);
+    EXPECT_EQ(
+        Occurrences(log, "\nProblems with shaders: " + message + "\nUsing fixed functionality!\n"),
+        1)
+        << log;
+    EXPECT_EQ(Occurrences(log, kSuccessLine), 0);
     EXPECT_EQ(rebuilds, 2);
-    ASSERT_NE(graphics::water_program, nullptr);
-    ASSERT_NE(graphics::terrain_program, nullptr);
-    EXPECT_EQ(graphics::sky_program, nullptr);
+    ExpectPrograms(true, true, false);
     EXPECT_TRUE(InLibrary(graphics::water_program));
     EXPECT_TRUE(InLibrary(graphics::terrain_program));
     EXPECT_EQ(KR::environment.shaders.Count(), 3);  // the half-loaded "Sky" stays too
 
     // A program that does not link stops the reload at that program.
     qor_test::WriteBytes("terrain.frag", "void main() { gl_FragColor = }\n");
-    screen.str("");
-    graphics::ReloadShaders();
+    Reload();
     EXPECT_EQ(graphics::shaders_ok, 0);
-    EXPECT_EQ(Occurrences(screen.str(),
+    EXPECT_EQ(Occurrences(log,
                           "\nProblems with shaders: KR::Environment::load_shader:  Link failed!"
                           "\nUsing fixed functionality!\n"),
               1)
-        << screen.str();
-    EXPECT_NE(graphics::water_program, nullptr);
-    EXPECT_EQ(graphics::terrain_program, nullptr);
-    EXPECT_EQ(graphics::sky_program, nullptr);
+        << log;
+    ExpectPrograms(true, false, false);
     EXPECT_EQ(KR::environment.shaders.Count(), 2);
     EXPECT_EQ(rebuilds, 3);
 }
 
 TEST_F(SceneProgramsTest, WithoutShaderSupportNothingIsCreated) {
-    graphics::ReloadShaders();
-    ASSERT_EQ(graphics::shaders_ok, 1);
     KR::environment.clear_shaders();
     graphics::gl_caps.shader_objects = false;
-    screen.str("");
-    graphics::ReloadShaders();
-    graphics::ReloadShaders();
-    EXPECT_EQ(Occurrences(screen.str(), kSupportLine), 2);
-    EXPECT_EQ(screen.str(), kSupportLine + kSupportLine);
+    Reload();
+    EXPECT_EQ(log, kSupportLine);
+    Reload();
+    EXPECT_EQ(log, kSupportLine);
     EXPECT_EQ(graphics::shaders_ok, 0);
     // The old pointers went with the library; none may be left dangling.
-    EXPECT_EQ(graphics::water_program, nullptr);
-    EXPECT_EQ(graphics::terrain_program, nullptr);
-    EXPECT_EQ(graphics::sky_program, nullptr);
+    ExpectPrograms(false, false, false);
     EXPECT_EQ(KR::environment.shaders.Count(), 0);
     EXPECT_EQ(rebuilds, 1);
 }

@@ -17,8 +17,8 @@
 #include "graphics/scene_programs.h"
 #include "kr/image/bmp_writer.h"
 #include "kr/math/matrix.h"
-#include "support/console_capture.h"
-#include "support/gl_test_context.h"
+#include "support/gl_scene_test.h"
+#include "support/gl_test.h"
 #include "terrain/app_settings.h"
 #include "terrain/cluster.h"
 #include "terrain/scene_colors.h"
@@ -48,10 +48,10 @@ struct image {
                 m.r += At(i, j).r, m.g += At(i, j).g, m.b += At(i, j).b;
         return {m.r / 169, m.g / 169, m.b / 169};
     }
-    int Count(const pixel_test& test, int x_end = kSide) const {
+    int Count(const pixel_test& test) const {
         int n = 0;
         for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < x_end; ++x)
+            for (int x = 0; x < kSide; ++x)
                 n += test(At(x, y)) ? 1 : 0;
         return n;
     }
@@ -65,33 +65,16 @@ struct shot {
     float floor = 2;       // depth of the box below the lowest ground
 };
 
-class ClusterDraw : public ::testing::Test {
+class ClusterDraw : public QorTest::GLTest {
   protected:
     static void SetUpTestSuite() {
-        QorTest::RequireGLContext();
+        if (!QorTest::UseGLContext()) return;
         saved_display = display;
-        saved_textures = textures;
-        textures.skybox_size = 32;
-        textures.water_size = 16;
-        textures.water_frames = 4;
-        {
-            QorTest::ConsoleCapture log;
-            graphics::SetUpOpenGL();
-        }
+        QorTest::SetUpSmallScene();
         configured = display;
         configured.show_sky = 0;
-        glGenFramebuffers(1, &framebuffer);
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glGenRenderbuffers(2, renderbuffers);
-        const GLenum formats[2] = {GL_RGBA8, GL_DEPTH_COMPONENT24};
-        const GLenum points[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
-        for (int i = 0; i < 2; ++i) {
-            glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[i]);
-            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], kSide, kSide);
-            glFramebufferRenderbuffer(GL_FRAMEBUFFER, points[i], GL_RENDERBUFFER, renderbuffers[i]);
-        }
+        target = new QorTest::DrawTarget(kSide);
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
-
         // Deep water on the left, a dry slope rising to the right, waves in the ground.
         std::vector<float> h(kGrid * kGrid);
         for (int r = 0; r < kGrid; ++r)
@@ -104,23 +87,21 @@ class ClusterDraw : public ::testing::Test {
         grid.RefreshBuffers(sim_settings, z_min, z_max);
     }
     static void TearDownTestSuite() {
-        glDeleteFramebuffers(1, &framebuffer);
-        glDeleteRenderbuffers(2, renderbuffers);
+        if (!target) return;
+        delete target;
         graphics::ReleaseOpenGL();
         display = saved_display;
-        textures = saved_textures;
         sim_settings = simulation_settings{};
     }
     void SetUp() override {
-        QorTest::RequireGLContext();
+        GLTest::SetUp();
         display = configured;
         sim_settings = simulation_settings{};
     }
 
     // Looks at the middle of the grid from 80 units away, lit by the sun as the frame does.
     image Draw(const std::string& name, const shot& o = {}) {
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-        glViewport(0, 0, kSide, kSide);
+        target->Bind();
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glEnable(GL_DEPTH_TEST);
@@ -161,10 +142,7 @@ class ClusterDraw : public ::testing::Test {
         }
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << name;
 
-        image result;
-        result.pixels.resize(3 * kSide * kSide);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kSide, kSide, GL_RGB, GL_UNSIGNED_BYTE, result.pixels.data());
+        const image result{QorTest::ReadPixels(0, 0, kSide, kSide)};
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         if (const char* folder = std::getenv("QOR_SAVE_IMAGES")) {
             std::filesystem::create_directories(folder);
@@ -175,8 +153,7 @@ class ClusterDraw : public ::testing::Test {
     }
 
     static inline display_settings saved_display, configured;
-    static inline texture_settings saved_textures;
-    static inline GLuint framebuffer = 0, renderbuffers[2] = {};
+    static inline QorTest::DrawTarget* target = nullptr;
     static inline cluster grid;
     static inline float z_min = 1e30f;
 };

@@ -1,13 +1,37 @@
 #pragma once
 // The one OpenGL context every GL test draws into: a compatibility-profile context on a small
 // off-screen surface, made current on the calling thread and kept for the whole test program.
-// Tests of the graphics code call RequireGLContext() first; the code under test only sees a
-// current context, as it does in the program.
+// The code under test only sees a current context, as it does in the program.
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace QorTest {
 
-// Creates the context on first use (GLEW is initialised on it) and makes it current.
-// Aborts the test program with a message when no display or no GL driver is available.
+// Makes the context current, creating it on first use (GLEW is initialised on it). False,
+// with the reason printed once, when there is no display or no GL driver.
+bool UseGLContext();
+// The same for programs that cannot go on without it: ends the process when there is none.
 void RequireGLContext();
+
+// The pixels of the w x h area at (x, y) of the current read buffer, bottom row first.
+std::vector<uint8_t> ReadPixels(int x, int y, int w = 1, int h = 1, GLenum format = GL_RGB);
+
+// An off-screen frame buffer of side x side pixels (RGBA8 and a 24-bit depth), bound and
+// cleared to transparent black with a viewport over it; bound again by Bind().
+class DrawTarget {
+  public:
+    explicit DrawTarget(int side);
+    ~DrawTarget();
+    DrawTarget(const DrawTarget&) = delete;
+    DrawTarget& operator=(const DrawTarget&) = delete;
+    void Bind() const;
+
+  private:
+    int side;
+    GLuint framebuffer = 0, renderbuffers[2] = {};
+};
 
 }  // namespace QorTest

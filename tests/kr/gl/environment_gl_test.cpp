@@ -1,5 +1,4 @@
-// The graphics environment: its parameter table, the light book, and loading a texture
-// file through it with its defaults.
+// Loading a texture file through the graphics environment, with its defaults.
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -9,59 +8,11 @@
 #include "kr/gl/environment.h"
 #include "kr/image_samples.h"
 #include "kr/test_files.h"
-#include "support/gl_test_context.h"
+#include "support/gl_test.h"
 
 namespace {
 
-class EnvironmentGL : public ::testing::Test {
-  protected:
-    void SetUp() override { QorTest::RequireGLContext(); }
-    void TearDown() override { EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)); }
-};
-
-TEST_F(EnvironmentGL, ParametersTakeOnlyTheirAcceptedValues) {
-    KR::Environment env;
-    env.init();
-    EXPECT_EQ(env.GetParam(KR::kParamFormat), GL_RGBA);
-    EXPECT_EQ(env.GetParam(KR::kParamMinFilter), GL_LINEAR_MIPMAP_NEAREST);
-    EXPECT_EQ(env.GetParam(KR::kParamMaterialMask), -1);
-    EXPECT_EQ(env.GetParam(KR::kParamFitWidth), 256);
-
-    EXPECT_EQ(env.SetParam(KR::kParamMagFilter, GL_NEAREST_MIPMAP_NEAREST), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamMagFilter, GL_NEAREST), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamMinFilter, GL_NEAREST_MIPMAP_LINEAR), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamMinFilter, GL_REPEAT), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamFitWidth, 300), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamFitWidth, 0), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamMaxHeight, 2048), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamFitMode, 4), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamFitMode, 3), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamTexEnvMode, GL_ADD), 0);
-    EXPECT_EQ(env.SetParam(KR::kParamTexEnvMode, GL_DECAL), 1);
-    EXPECT_EQ(env.SetParam(KR::kParamTransparentIndex, 999), 1);
-    // Unlisted and out-of-range indices are refused and change nothing.
-    for (int index : {1, 17, 32, 49, -1})
-        EXPECT_EQ(env.SetParam(index, 5), 0) << index;
-    EXPECT_EQ(env.GetParam(1), 0);
-    EXPECT_EQ(env.GetParam(KR::kParamMagFilter), GL_NEAREST);
-    EXPECT_EQ(env.texture_defaults().max_height, 2048);
-    EXPECT_EQ(env.texture_defaults().transparent_index, 999);
-}
-
-TEST_F(EnvironmentGL, LightsAreHandedOutOnceUntilFreed) {
-    KR::Environment env;
-    env.init();
-    GLint max_lights = 0;
-    glGetIntegerv(GL_MAX_LIGHTS, &max_lights);
-    ASSERT_EQ(env.light_count, max_lights);
-    for (int i = 0; i < max_lights; ++i)
-        EXPECT_EQ(env.AllocLight(), i);
-    EXPECT_EQ(env.AllocLight(), -1);
-    EXPECT_EQ(env.FreeLight(2), 1);
-    EXPECT_EQ(env.AllocLight(), 2);
-    EXPECT_EQ(env.FreeLight(-1), -1);
-    EXPECT_EQ(env.FreeLight(max_lights), -1);
-}
+using EnvironmentGL = QorTest::GLTest;
 
 TEST_F(EnvironmentGL, LoadingThroughTheEnvironmentScalesBuildsAndTakesItsDefaults) {
     KR::Environment env;
@@ -85,11 +36,6 @@ TEST_F(EnvironmentGL, LoadingThroughTheEnvironmentScalesBuildsAndTakesItsDefault
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
     EXPECT_EQ(mag, GL_LINEAR);
 
-    // Without the flags the image is only loaded; the name defaults to the file's.
-    KR::Texture* raw = env.load_texture(GL_TEXTURE_2D, file.c_str(), nullptr, 0);
-    EXPECT_EQ(raw->texture_name, 0u);
-    EXPECT_EQ(raw->width, 3);
-    EXPECT_EQ(std::string(raw->name), file.substr(0, 31));
     env.release();
     EXPECT_EQ(env.textures.First(), nullptr);
 }

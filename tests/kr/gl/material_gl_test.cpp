@@ -1,354 +1,67 @@
+#include "kr/gl/material.h"
+
 #include <GL/glew.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
-#include <cstring>
-#include <filesystem>
-#include <string>
-
-#include "kr/base/error.h"
-#include "kr/gl/environment.h"
-#include "kr/gl/material.h"
-#include "kr/gl/material_record.h"
-#include "kr/test_files.h"
-#include "support/gl_test_context.h"
+#include "support/gl_test.h"
 
 namespace {
 
-using qor_test::ReadBytes;
-using qor_test::ScratchFile;
-using qor_test::WriteBytes;
+using MaterialGL = QorTest::GLTest;
 
-uint32_t U32At(const std::string& bytes, size_t offset) {
-    uint32_t v = 0;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-}
-
-float F32At(const std::string& bytes, size_t offset) {
-    float v = 0;
-    std::memcpy(&v, bytes.data() + offset, 4);
-    return v;
-}
-
-std::string U32Bytes(uint32_t v) {
-    return std::string(reinterpret_cast<const char*>(&v), 4);
-}
-
-std::string LibraryHeader(uint32_t count) {
-    return std::string("ML01\0\0\0\0\0\0", 10) + U32Bytes(count);
-}
-
-std::string Record(const KR::MaterialFields& fields) {
-    uint8_t record[KR::kMaterialRecordSize];
-    KR::EncodeMaterialRecord(fields, record);
-    return std::string(reinterpret_cast<const char*>(record), sizeof record);
-}
-
-// The message of the KR::ErrorFile that call raises, or "" when it raises none.
-template <class F>
-std::string FileErrorOf(F call, std::string* file = nullptr) {
-    try {
-        call();
-    } catch (const KR::ErrorFile& error) {
-        if (file) *file = error.file;
-        return error.Message();
-    }
-    return "";
-}
-
-class MaterialGL : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        QorTest::RequireGLContext();
-        env.init();
-        while (glGetError() != GL_NO_ERROR) {
-        }
-    }
-    void TearDown() override {
-        env.release();
-        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    }
-    KR::Environment env;
-};
-
-TEST_F(MaterialGL, NewMaterialSavesTheDefaultRecord) {
-    KR::Material material;
-    EXPECT_NE(material.list, 0u);
-    const std::string file = ScratchFile("new.mat");
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    material.save(out);
-    std::fclose(out);
-    const std::string bytes = ReadBytes(file);
-    ASSERT_EQ(bytes.size(), 224u);
-    EXPECT_EQ(U32At(bytes, 32), uint32_t(GL_FRONT));
-    EXPECT_EQ(U32At(bytes, 36), 0x7F21u);
-    EXPECT_EQ(F32At(bytes, 108), 10.0f);
-}
-
-TEST_F(MaterialGL, SettersTakeOnlyTheirAcceptedValues) {
+TEST_F(MaterialGL, DefaultsAndTheSettersTheSceneMaterialsUse) {
     KR::Material m;
+    EXPECT_EQ(m.face, uint32_t(GL_FRONT));
+    EXPECT_EQ(m.flags, 0x7F21u);
+    EXPECT_EQ(m.GetColor(KR::kMatEmission)[3], 1.0f);
     EXPECT_EQ(m.SetFace(GL_FRONT_AND_BACK, -1), 1);
     EXPECT_EQ(m.SetFace(GL_LEFT, -1), 0);
     EXPECT_EQ(m.face, uint32_t(GL_FRONT_AND_BACK));
-    EXPECT_EQ(m.SetAlphaFunc(GL_LEQUAL, -1), 1);
-    EXPECT_EQ(m.SetAlphaFunc(GL_NEVER - 1, -1), 0);
-    EXPECT_EQ(m.alpha_func, uint32_t(GL_LEQUAL));
-    EXPECT_EQ(m.SetBlendSrc(GL_SRC_ALPHA_SATURATE, -1), 1);
-    EXPECT_EQ(m.SetBlendSrc(GL_SRC_COLOR, -1), 0);
-    EXPECT_EQ(m.blend_src, uint32_t(GL_SRC_ALPHA_SATURATE));
-    EXPECT_EQ(m.SetBlendDst(GL_SRC_COLOR, -1), 1);
-    EXPECT_EQ(m.SetBlendDst(GL_SRC_ALPHA_SATURATE, -1), 0);
-    EXPECT_EQ(m.blend_dst, uint32_t(GL_SRC_COLOR));
-    EXPECT_EQ(m.SetTexEnvMode(GL_BLEND, -1), 1);
-    EXPECT_EQ(m.SetTexEnvMode(GL_ADD, -1), 0);
-    EXPECT_EQ(m.tex_env_mode, uint32_t(GL_BLEND));
-
     m.SetColor(KR::kMatAmbient | KR::kMatEmission, 0.1f, 0.2f, 0.3f, 0.4f, -1);
     EXPECT_EQ(m.GetColor(KR::kMatAmbient)[2], 0.3f);
     EXPECT_EQ(m.GetColor(KR::kMatEmission)[3], 0.4f);
     EXPECT_EQ(m.GetColor(KR::kMatDiffuse)[0], 0.7f);
     EXPECT_EQ(m.GetColor(KR::kMatAmbient | KR::kMatDiffuse), nullptr);
-    m.SetShininess(64.0f, -1);
-    EXPECT_EQ(m.GetShininess(), 64.0f);
-
-    m.SetDefaults(-1);
-    EXPECT_EQ(m.face, uint32_t(GL_FRONT));
-    EXPECT_EQ(m.GetColor(KR::kMatAmbient)[2], 0.3f);
-    EXPECT_EQ(m.flags, 0x7F21u);
 }
 
-TEST_F(MaterialGL, ApplyTouchesOnlyTheStatesOfItsFlagsAndMask) {
+TEST_F(MaterialGL, ApplyTouchesOnlyTheStatesOfItsFlags) {
     KR::Material m;
+    m.SetFace(GL_FRONT_AND_BACK, -1);
+    m.SetColor(KR::kMatAmbient, 0.25f, 0.5f, 0.75f, 1.0f, -1);
+    m.SetShininess(100.0f, -1);
     // Without the blend bit, blending stays as the drawing code left it, on or off.
+    glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
     m.Apply();
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ZERO);
     m.Apply();
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    GLint src = 0, dst = 0;
+    GLint src = 0, dst = 0, cull = 0;
     glGetIntegerv(GL_BLEND_SRC, &src);
     EXPECT_EQ(src, GL_ONE);
+    float ambient[4] = {}, shininess = 0;
+    glGetMaterialfv(GL_BACK, GL_AMBIENT, ambient);
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess);
+    EXPECT_EQ(ambient[1], 0.5f);
+    EXPECT_EQ(shininess, 100.0f);
 
     m.flags |= KR::kMatBlend | KR::kMatCullFace;
-    ASSERT_EQ(m.SetBlendSrc(GL_DST_COLOR, -1), 1);
-    ASSERT_EQ(m.SetFace(GL_BACK, -1), 1);
-    m.SetColor(KR::kMatAmbient, 0.25f, 0.5f, 0.75f, 1.0f, -1);
+    m.SetBlendSrc(GL_DST_COLOR, -1);
+    m.SetFace(GL_BACK, -1);
     glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
     m.Apply();
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
     glGetIntegerv(GL_BLEND_SRC, &src);
     glGetIntegerv(GL_BLEND_DST, &dst);
+    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND) && glIsEnabled(GL_CULL_FACE));
     EXPECT_EQ(src, GL_DST_COLOR);
     EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-    GLint cull = 0;
-    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
     EXPECT_EQ(cull, GL_FRONT);  // a back-face material culls the front
-    float ambient[4] = {};
-    glGetMaterialfv(GL_BACK, GL_AMBIENT, ambient);
-    EXPECT_EQ(ambient[1], 0.5f);
-
-    // A mask leaves out what it does not name; mask 0 emits nothing at all.
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    m.Compile(KR::kMatLighting);
-    m.Apply();
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    m.Compile(0);
-    m.Apply();
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING) || glIsEnabled(GL_CULL_FACE));
-    glDisable(GL_BLEND);
-}
-
-TEST_F(MaterialGL, LibraryRoundTripIsByteExact) {
-    const std::string empty = ScratchFile("empty.ml");
-    env.save_mat_lib(empty.c_str());
-    EXPECT_EQ(ReadBytes(empty), LibraryHeader(0));
-
-    const char* names[] = {"Terrain", "Water", "Glass"};
-    for (int i = 0; i < 3; ++i) {
-        KR::Material* m = env.materials.add(names[i]);
-        m->SetShininess(float(20 * i), -1);
-        m->SetColor(KR::kMatEnvColor, 0.1f * float(i), 0.2f, 0.3f, 0.4f, -1);
-        m->flags ^= uint32_t(i) << 3;
-        m->reserved[0] = uint8_t(0xA0 + i);
-        m->reserved[59] = uint8_t(0xB0 + i);
-    }
-    const std::string first = ScratchFile("first.ml"), second = ScratchFile("second.ml");
-    env.save_mat_lib(first.c_str());
-    const std::string bytes = ReadBytes(first);
-    ASSERT_EQ(bytes.size(), 14u + 3 * 224);
-    EXPECT_EQ(bytes.substr(0, 14), LibraryHeader(3));
-    EXPECT_FALSE(std::filesystem::exists(first + ".saving"));
-
-    KR::Environment fresh;
-    fresh.init();
-    fresh.load_mat_lib(first.c_str());
-    ASSERT_EQ(fresh.materials.Count(), 3);
-    KR::Material* m = fresh.materials.First();
-    for (int i = 0; i < 3; ++i, m = fresh.materials.Next()) {
-        EXPECT_STREQ(m->name, names[i]);
-        EXPECT_EQ(m->GetShininess(), float(20 * i));
-        EXPECT_EQ(m->reserved[59], 0xB0 + i);
-    }
-    fresh.save_mat_lib(second.c_str());
-    EXPECT_EQ(ReadBytes(second), bytes);
-
-    // Loading appends, names may repeat.
-    fresh.load_mat_lib(first.c_str());
-    EXPECT_EQ(fresh.materials.Count(), 6);
-    fresh.release();
-}
-
-TEST_F(MaterialGL, LibraryReaderRefusesBadFilesAndAddsNothing) {
-    KR::MaterialFields fields;
-    fields.ResetToDefaults();
-    fields.SetName("One");
-    const std::string record = Record(fields);
-    const std::string dir = ScratchFile("refused");
-    std::filesystem::create_directories(dir);
-    auto load = [&](const std::string& name, const std::string& bytes) {
-        const std::string file = dir + "/" + name;
-        WriteBytes(file, bytes);
-        return FileErrorOf([&] { env.load_mat_lib(file.c_str()); });
-    };
-    const std::string place = "KR::Environment::load_mat_lib";
-    std::string other = LibraryHeader(1) + record;
-    other[3] = '2';
-    EXPECT_EQ(load("other.ml", other), place + ": Unknow file format.");
-    EXPECT_EQ(load("tiny.ml", "ML0"), place + ": Unknow file format.");
-    EXPECT_EQ(load("no_count.ml", LibraryHeader(1).substr(0, 12)), place + ": Read error.");
-    EXPECT_EQ(load("short.ml", LibraryHeader(2) + record + record.substr(0, 100)),
-              place + ": Read error.");
-    EXPECT_EQ(load("hostile.ml", LibraryHeader(0xFFFFFFFFu) + record), place + ": Read error.");
-    EXPECT_EQ(env.materials.Count(), 0);
-
-    std::string file;
-    const std::string missing = dir + "/missing.ml";
-    EXPECT_EQ(FileErrorOf([&] { env.load_mat_lib(missing.c_str()); }, &file),
-              place + ": Can't open file.");
-    EXPECT_EQ(file, missing);
-    EXPECT_EQ(FileErrorOf([&] { env.load_mat_lib(dir.c_str()); }), place + ": Can't open file.");
-
-    // Trailing bytes after the counted records are left alone.
-    EXPECT_EQ(load("trailing.ml", LibraryHeader(1) + record + "x"), "");
-    EXPECT_EQ(env.materials.Count(), 1);
-}
-
-TEST_F(MaterialGL, SingleRecordLoadsWithTheMaskOfTheEnvironment) {
-    KR::MaterialFields fields;
-    fields.ResetToDefaults();
-    fields.SetName("Stone");
-    const std::string file = ScratchFile("stone.mat");
-    WriteBytes(file, Record(fields));
-    ASSERT_EQ(env.SetParam(KR::kParamMaterialMask, 0), 1);
-    KR::Material* m = env.load_material(file.c_str(), nullptr);
-    EXPECT_STREQ(m->name, "Stone");
-    EXPECT_EQ(env.materials.First(), m);
-    glDisable(GL_LIGHTING);
-    m->Apply();
-    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
-
-    std::string name;
-    const std::string missing = ScratchFile("missing.mat");
-    EXPECT_EQ(FileErrorOf([&] { env.load_material(missing.c_str(), "x"); }, &name),
-              "KR::Environment::load_material");
-    EXPECT_EQ(name, missing);
-    const std::string cut = ScratchFile("cut.mat");
-    WriteBytes(cut, Record(fields).substr(0, 223));
-    EXPECT_EQ(FileErrorOf([&] { env.load_material(cut.c_str(), "x"); }),
-              "KR::Material::load: errno!=0");
-    EXPECT_EQ(env.materials.Count(), 1);
-}
-
-TEST_F(MaterialGL, ValuesOpenGLWouldRefuseAreKeptButNotCompiled) {
-    KR::MaterialFields fields;
-    fields.ResetToDefaults();
-    fields.flags = 0x7FFF;
-    fields.face = 12345;
-    fields.alpha_func = 1;
-    fields.blend_src = GL_SRC_COLOR;
-    fields.tex_env_mode = GL_ADD;
-    fields.shade_model = 7;
-    fields.shininess = 500.0f;
-    const std::string file = ScratchFile("odd.mat");
-    WriteBytes(file, Record(fields));
-    KR::Material* m = env.load_material(file.c_str(), "odd");
-    EXPECT_EQ(m->face, 12345u);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    m->Apply();
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));  // the valid states still apply
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    glDisable(GL_LIGHTING);
-    glDepthMask(GL_TRUE);
-    glDisable(GL_TEXTURE_2D);
-
-    // The shininess has no check when set, so it is the list that must stay clean.
-    m->SetFace(GL_FRONT, -1);
-    m->SetShininess(200.0f, -1);
-    m->Apply();
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-}
-
-// Lowers the largest file this process may write, so that writes fail with EFBIG.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        old_handler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_limit);
-        rlimit limit = old_limit;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_limit);
-        std::signal(SIGXFSZ, old_handler);
-    }
-
-  private:
-    rlimit old_limit;
-    void (*old_handler)(int);
-};
-
-TEST_F(MaterialGL, FailedSaveLeavesTheOldFileWhole) {
-    const std::string place = "KR::Environment::save_mat_lib";
-    const std::string dir = ScratchFile("saves");
-    std::filesystem::create_directories(dir + "/folder");
-    std::string file;
-    EXPECT_EQ(FileErrorOf([&] { env.save_mat_lib((dir + "/folder").c_str()); }, &file),
-              place + "Can't open file.");
-    EXPECT_EQ(file, dir + "/folder");
-    EXPECT_TRUE(std::filesystem::is_directory(dir + "/folder"));
-    EXPECT_EQ(FileErrorOf([&] { env.save_mat_lib((dir + "/none/x.ml").c_str()); }),
-              place + "Can't open file.");
-
-    const std::string target = dir + "/lib.ml";
-    env.save_mat_lib(target.c_str());
-    for (int i = 0; i < 3; ++i)
-        env.materials.add("big");
-    {
-        FileSizeLimit limit(100);
-        file = FileErrorOf([&] { env.save_mat_lib(target.c_str()); });
-    }
-    EXPECT_EQ(file, place + ": Write error.");
-    EXPECT_EQ(ReadBytes(target), LibraryHeader(0));
-    EXPECT_FALSE(std::filesystem::exists(target + ".saving"));
+    for (GLenum cap : {GL_CULL_FACE, GL_BLEND, GL_LIGHTING})
+        glDisable(cap);
 }
 
 }  // namespace
