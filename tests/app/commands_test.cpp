@@ -37,8 +37,8 @@ struct Shell : ::testing::Test {
     Shell() {
         t.settings = &sim;
         t.display_options = &display;
-        std::vector<float> heights(32 * 32, 12.0f);
-        t.BuildFromHeights(heights.data(), 32, 32);
+        std::vector<float> heights(40 * 32, 12.0f);
+        t.BuildFromHeights(heights.data(), 40, 32);
     }
     terrain t;
     simulation_settings sim;
@@ -77,6 +77,9 @@ TEST_F(Shell, EveryMarkedCommandFlipsItsMarkAndRadioGroupsMarkOne) {
     EXPECT_EQ(sim.rain_type, 2);
     EXPECT_TRUE(commands.IsMarked(kCmdRainHeight));
     EXPECT_FALSE(commands.IsMarked(kCmdRainFlat));
+    commands.Dispatch(kCmdCenterTerrain);
+    EXPECT_EQ(t.view_pos.x, 20.0f);  // the middle of the 40 x 32 grid
+    EXPECT_EQ(t.view_pos.y, 16.0f);
 }
 
 TEST_F(Shell, ModesDebugTimeAndRainFollowTheirRules) {
@@ -135,25 +138,36 @@ TEST_F(Shell, DragsWheelAndClicksMoveTheViewByTheirFormulas) {
     graphics::postproc_settings post;
     view_input input(t, sim, display, post);
     const view_area area{600, 600, 600, 600};
-    mouse_buttons right;
-    right.right = true;
-
-    t.view = KR::Vector4(10, 80, 50, 0);
+    mouse_buttons right, sun, middle;
+    right.right = sun.right = sun.ctrl = middle.middle = true;
+    // From the middle, dx pixels to the left and dy up; the move without buttons ends the
+    // drag before.
+    const struct {
+        const char* what;
+        mouse_buttons held;
+        int dx, dy;
+        float& value;
+        float start, expected;
+    } drags[] = {
+        {"heading", right, 10, 0, t.view.x, 10, 5},
+        {"heading wraps", right, 10, 0, t.view.x, 2, 357},
+        {"pitch", right, 0, -30, t.view.y, 80, 65},
+        {"pitch past the horizon", right, 0, 60, t.view.y, 80, 110},
+        {"pitch at most 180", right, 0, 60, t.view.y, 170, 180},
+        {"sun azimuth", sun, 10, 0, t.sun.x, 10, 15},
+        {"sun zenith at most 90", sun, 0, 50, t.sun.y, 85, 90},
+        {"middle drag up zooms out", middle, 0, 20, t.view.z, 100, 120},
+    };
     input.Press();
-    input.Move(300, 300, right, area);  // the drag starts here
-    input.Move(290, 330, right, area);  // dx = 10, dy = -30
-    EXPECT_FLOAT_EQ(t.view.x, 5.0f);
-    EXPECT_FLOAT_EQ(t.view.y, 65.0f);
+    for (const auto& d : drags) {
+        SCOPED_TRACE(d.what);
+        d.value = d.start;
+        input.Move(300, 300, {}, area);
+        input.Move(300, 300, d.held, area);
+        input.Move(300 - d.dx, 300 - d.dy, d.held, area);
+        EXPECT_FLOAT_EQ(d.value, d.expected);
+    }
     EXPECT_FALSE(input.ReleaseIsClick());
-    input.Move(300, 330, right, area);  // heading -5 wraps
-    EXPECT_FLOAT_EQ(t.view.x, 10.0f);
-
-    mouse_buttons sun = right;
-    sun.ctrl = true;
-    t.sun = KR::Vector4(10, 85, 0, 0);
-    input.Move(290, 280, sun, area);  // dx = 10, dy = 50: the zenith angle stops at 90
-    EXPECT_FLOAT_EQ(t.sun.x, 15.0f);
-    EXPECT_FLOAT_EQ(t.sun.y, 90.0f);
 
     // Leaving the middle third warps, and the warp does not count as a drag.
     EXPECT_TRUE(input.Move(50, 300, right, area));
