@@ -13,12 +13,12 @@
 #include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QWindow>
 
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "app/autosave.h"
@@ -134,35 +134,26 @@ class toolbox_test : public QObject {
         Run(app::kCmdModeWalking);
     }
 
-    // Edits set the mark, steps do not, a save clears it.
-    void theMarkFollowsEditsNotSteps() {
-        Run(app::kCmdSave);
-        QCOMPARE(Title(), QString("QOR - Brenmoor"));
-        QVERIFY(w->WaitFrames(3));
-        QCOMPARE(Title(), QString("QOR - Brenmoor"));
-        for (int edit : {app::kCmdTsunami, app::kCmdAddSpring, app::kCmdUndo}) {
-            Run(edit);
-            QCOMPARE(Title(), QString("QOR - Brenmoor*"));
-            Run(app::kCmdSave);
-            QCOMPARE(Title(), QString("QOR - Brenmoor"));
-        }
-    }
-
-    // Before the scene goes: Cancel keeps it and stops, Discard goes on, Save saves (asking
-    // for a name once the scene has none) and goes on.
-    void saveDiscardOrCancel() {
+    // A save clears the mark, steps do not set it, edits do. Before the scene goes: Cancel
+    // keeps it and stops, Discard goes on, Save saves and goes on.
+    void theMarkAndSaveDiscardOrCancel() {
         const struct {
+            int edit;
             app::unsaved_answer answer;
             bool generated, saved;
         } cases[] = {
-            {app::unsaved_answer::cancel, false, false},
-            {app::unsaved_answer::discard, true, false},
-            {app::unsaved_answer::save, true, true},  // the generation left it unnamed
+            {app::kCmdTsunami, app::unsaved_answer::cancel, false, false},
+            {app::kCmdAddSpring, app::unsaved_answer::discard, true, false},
+            {app::kCmdUndo, app::unsaved_answer::save, true, true},
         };
         int asked = 0;
         for (const auto& c : cases) {
+            Run(app::kCmdSave);
+            QVERIFY(w->WaitFrames(2));
+            QCOMPARE(Title(), QString("QOR - Brenmoor"));
             std::filesystem::remove(names.name);
-            Run(app::kCmdTsunami);
+            Run(c.edit);
+            QCOMPARE(Title(), QString("QOR - Brenmoor*"));
             const std::vector<uint32_t> ground = State(false);
             w->window.ask_unsaved = [&] { return ++asked, c.answer; };
             Run(app::kCmdGenerate);
@@ -193,24 +184,18 @@ class toolbox_test : public QObject {
     // own.
     void hslBarsSetTheUniformAndLabels() {
         ShowTab(3);
-        float& hue = graphics::postproc.HSL.x;
-        float& saturation = graphics::postproc.HSL.y;
-        const struct {
-            int slider, position;
-            float& value;
-            float expected;
-            int label;
-            const char* text;
-        } cases[] = {{1417, 500, saturation, 4.0f, 1420, "S:4.00"},
-                     {1417, 250, saturation, 1.0f, 1420, "S:1.00"},
-                     {1417, 125, saturation, 0.5f, 1420, "S:0.50"},
-                     {1416, 200, hue, 200.0f, 1419, "H:200"}};
-        for (const auto& c : cases) {
-            w->Control<QSlider>(c.slider)->setValue(c.position);
-            QCOMPARE(c.value, c.expected);
-            QCOMPARE(w->Control<QLabel>(c.label)->text(), QString(c.text));
+        QSlider* saturation = w->Control<QSlider>(1417);
+        QLabel* label = w->Control<QLabel>(1420);
+        for (const auto& [position, factor, text] :
+             {std::tuple{500, 4.0f, "S:4.00"}, {250, 1.0f, "S:1.00"}, {125, 0.5f, "S:0.50"}}) {
+            saturation->setValue(position);
+            QCOMPARE(graphics::postproc.HSL.y, factor);
+            QCOMPARE(label->text(), QString(text));
         }
-        QCOMPARE(saturation, 0.5f);
+        w->Control<QSlider>(1416)->setValue(200);
+        QCOMPARE(graphics::postproc.HSL.x, 200.0f);
+        QCOMPARE(w->Control<QLabel>(1419)->text(), QString("H:200"));
+        QCOMPARE(graphics::postproc.HSL.y, 0.5f);
     }
 
     // The tab shown and the editing mode are one, whichever of them changes.
