@@ -81,24 +81,20 @@ class test_window {
     std::string fatal;  // what would have ended the program
 };
 
-// The view's format as the program asks for it; before the application exists. The state
-// folder (the autosave's) is the test's own, in its working folder.
-inline void PrepareGL() {
-    app::PrepareViewFormat();
-    setenv("XDG_STATE_HOME", (std::filesystem::current_path() / "state").c_str(), 1);
-}
-
 }  // namespace QorTest
 
-// main() of a window test; without a display it reports a skip.
-#define QOR_WINDOW_TEST_MAIN(Test)                              \
-    int main(int argc, char** argv) {                           \
-        if (!std::getenv("DISPLAY")) {                          \
-            std::puts("SKIP: the window tests need a display"); \
-            return 77;                                          \
-        }                                                       \
-        QorTest::PrepareGL();                                   \
-        QApplication application(argc, argv);                   \
-        Test test;                                              \
-        return QTest::qExec(&test, argc, argv);                 \
+// main() of a window test; without a display it reports a skip. The view's format as the
+// program asks for it, before the application exists; the state folder (the autosave's) is
+// the test's own, in its working folder.
+#define QOR_WINDOW_TEST_MAIN(Test)                                                        \
+    int main(int argc, char** argv) {                                                     \
+        if (!std::getenv("DISPLAY")) {                                                    \
+            std::puts("SKIP: the window tests need a display");                           \
+            return 77;                                                                    \
+        }                                                                                 \
+        app::PrepareViewFormat();                                                         \
+        setenv("XDG_STATE_HOME", (std::filesystem::current_path() / "state").c_str(), 1); \
+        QApplication application(argc, argv);                                             \
+        Test test;                                                                        \
+        return QTest::qExec(&test, argc, argv);                                           \
     }
