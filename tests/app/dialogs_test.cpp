@@ -22,19 +22,12 @@ namespace {
 
 // Once the modal dialog is up: `answer` fills it in, then the button with that id ends it.
 void WhenShown(const std::function<void(QDialog&)>& answer, const char* button_id) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [=] {
+    QTimer::singleShot(0, [=] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        poll->stop();
-        poll->deleteLater();
+        QVERIFY(dialog);
         answer(*dialog);
-        if (auto* button = dialog->findChild<QPushButton*>(button_id))
-            QTest::mouseClick(button, Qt::LeftButton);
-        else
-            dialog->reject();
+        QTest::mouseClick(dialog->findChild<QPushButton*>(button_id), Qt::LeftButton);
     });
-    poll->start(10);
 }
 
 }  // namespace
