@@ -13,14 +13,8 @@
 namespace {
 
 TEST(StartUp, ReportAndThreadModeWithAndWithoutAConfiguration) {
-    app::system_info info;
-    info.processors = 2;
-    info.architecture = 9;
-    info.level = 25;
-    info.revision = 257;
-    info.page_size = info.allocation_granularity = 4096;
-    info.os_major = 6;
-    info.os_minor = 1;
+    // Processors, architecture, level, revision, page size, allocation granularity, OS 6.1.
+    app::system_info info{2, 9, 25, 257, 4096, 4096, 6, 1};
     // 5 March 2008, 14:07:09 local time.
     std::tm when{};
     when.tm_year = 108, when.tm_mon = 2, when.tm_mday = 5;

@@ -4,10 +4,13 @@
 // would end the program recorded instead of shown.
 
 #include <QApplication>
+#include <QMouseEvent>
 #include <QTest>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include "app/gl_view.h"
@@ -20,11 +23,13 @@ namespace QorTest {
 class test_window {
   public:
     // multithreading: the simulation steps on a worker beside the drawing, as on a machine
-    // with more than one processor.
-    explicit test_window(bool multithreading = false) : run(multithreading), window(run) {
+    // with more than one processor. grid: the side of generated landscapes (0: the default).
+    explicit test_window(bool multithreading = false, int grid = 0)
+        : run(multithreading), window(run) {
         textures.skybox_size = 32;
         textures.water_size = 16;
         textures.water_frames = 4;
+        if (grid) run.scene.generation.x = run.scene.generation.y = grid;
         window.ConnectView();
         app::gl_view& view = window.View();
         view.on_frame = [this, frame = view.on_frame] {
@@ -44,6 +49,31 @@ class test_window {
     bool Started() {
         return QTest::qWaitFor([this] { return run.scene.ready && frames > 0; }, 120000);
     }
+    bool WaitFrames(int count) {
+        const int seen = frames;
+        return QTest::qWaitFor([&] { return frames >= seen + count; }, 60000);
+    }
+    // Presses `button` in the middle of the view, moves it through `path` (offsets from the
+    // middle) and lets it go at the last point.
+    void Drag(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+              std::initializer_list<QPoint> path) {
+        app::gl_view& view = window.View();
+        const QPoint centre(view.width() / 2, view.height() / 2);
+        QTest::mousePress(&view, button, modifiers, centre);
+        for (const QPoint& offset : path) {
+            const QPointF at(centre + offset);
+            QMouseEvent move(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, button,
+                             modifiers);
+            QCoreApplication::sendEvent(&view, &move);
+        }
+        QTest::mouseRelease(&view, button, modifiers, centre + *(path.end() - 1));
+    }
+    template <class T>
+    T* Control(int id) {
+        T* control = window.findChild<T*>(QString::number(id));
+        if (!control) qFatal("no control %d", id);
+        return control;
+    }
 
     app::program run;
     app::main_window window;
@@ -51,11 +81,20 @@ class test_window {
     std::string fatal;  // what would have ended the program
 };
 
-// The view's format as the program asks for it; before the application exists. The state
-// folder (the autosave's) is the test's own, in its working folder.
-inline void PrepareGL() {
-    app::PrepareViewFormat();
-    setenv("XDG_STATE_HOME", (std::filesystem::current_path() / "state").c_str(), 1);
-}
-
 }  // namespace QorTest
+
+// main() of a window test; without a display it reports a skip. The view's format as the
+// program asks for it, before the application exists; the state folder (the autosave's) is
+// the test's own, in its working folder.
+#define QOR_WINDOW_TEST_MAIN(Test)                                                        \
+    int main(int argc, char** argv) {                                                     \
+        if (!std::getenv("DISPLAY")) {                                                    \
+            std::puts("SKIP: the window tests need a display");                           \
+            return 77;                                                                    \
+        }                                                                                 \
+        app::PrepareViewFormat();                                                         \
+        setenv("XDG_STATE_HOME", (std::filesystem::current_path() / "state").c_str(), 1); \
+        QApplication application(argc, argv);                                             \
+        Test test;                                                                        \
+        return QTest::qExec(&test, argc, argv);                                           \
+    }

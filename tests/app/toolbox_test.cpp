@@ -1,32 +1,35 @@
-// The toolbox driven through its real widgets in the program's window, on a GL context.
+// The program's window driven through its real widgets, keys and mouse on a GL context: undo
+// and redo with their items, the unsaved mark and question, the toolbox, turning the view and
+// picking, the shortcuts, and the autosave with its restore offer.
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
-#include <QStyleOptionButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTest>
-#include <QWindow>
 
+#include <cstring>
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <tuple>
+#include <vector>
 
+#include "app/autosave.h"
 #include "app/command_table.h"
-#include "app/gl_view.h"
 #include "app/test_window.h"
 #include "app/toolbox.h"
 #include "graphics/graphics_state.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
 #include "kr/image/texture.h"
-#include "terrain/app_settings.h"
+#include "kr/test_files.h"
+#include "terrain/scene_snapshot.h"
 #include "terrain/simulation_settings.h"
-#include "terrain/terrain.h"
 
 namespace QorTest {
 
@@ -34,140 +37,170 @@ class toolbox_test : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test_window> w;
+    fixed_file_name names{qor_test::ScratchFile("edits.qor")};
 
-    template <class T>
-    T* Control(int id) {
-        T* control = w->window.findChild<T*>(QString::number(id));
-        if (!control) qFatal("no control %d", id);
-        return control;
+    void Open(int grid) {
+        w.reset();  // one window at a time
+        w = std::make_unique<test_window>(false, grid);
+        w->run.scene.file_names = &names;
     }
+    void Run(int id) { w->window.Run(id); }
+    QString Title() const { return w->window.windowTitle(); }
+    QString Text(int id) const { return w->window.Action(id)->text(); }
+    bool Marked(int id) const { return w->window.Action(id)->isChecked(); }
     void ShowTab(int index) {
-        QTabBar* bar = Control<QTabWidget>(104)->tabBar();
+        QTabBar* bar = w->Control<QTabWidget>(104)->tabBar();
         QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
     }
-    void Tick(QCheckBox* box) {
-        QStyleOptionButton option;
-        option.initFrom(box);
-        const QRect mark = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-        QTest::mouseClick(box, Qt::LeftButton, {}, mark.center());
+    // A click on the box's mark, at its left.
+    static void Tick(QCheckBox* box) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
     }
-    bool Marked(int command_id) { return w->window.Action(command_id)->isChecked(); }
-    static QString PostprocText() {
-        QFile file("postproc.frag");
-        return file.open(QIODevice::ReadOnly) ? QString(file.readAll()) : QString();
+    // Whether the post-processing program's text, as generated, holds `part`.
+    static bool Generated(const char* part) {
+        return qor_test::ReadBytes("postproc.frag").find(part) != std::string::npos;
+    }
+    // The newest planes as bits: every one, or the ground only.
+    std::vector<uint32_t> State(bool whole) const {
+        const scene_snapshot snap =
+            TakeSceneSnapshot(w->run.scene, w->run.state.sim, w->run.state.display, false);
+        std::vector<uint32_t> bits;
+        for (const cluster_copy& c : snap.clusters) {
+            const size_t n = whole ? c.values.size() : size_t(c.columns) * c.rows, at = bits.size();
+            bits.resize(at + n);
+            std::memcpy(bits.data() + at, c.values.data(), n * sizeof(float));
+        }
+        return bits;
     }
 
   private slots:
     void initTestCase() {
-        w = std::make_unique<test_window>();
+        Open(40);
         QVERIFY2(w->Started(), w->fatal.c_str());
     }
-
     void cleanupTestCase() { w.reset(); }
-
     void cleanup() { QVERIFY2(w->fatal.empty(), w->fatal.c_str()); }
 
-    // The real keys reach the commands: plain, Alt, Ctrl, Shift, Ctrl+Alt+Shift and keypad.
-    void shortcutsReachTheirCommands() {
-        // Through the window system's path, where shortcuts are looked up, to the view with
-        // the keyboard focus (there is no window manager to give it).
-        QApplication::setActiveWindow(&w->window);
-        w->window.View().requestActivate();
-        QVERIFY(QTest::qWaitForWindowActive(&w->window.View()));
-        QWindow* target = &w->window.View();
-        const auto press = [target](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
-            QTest::keyClick(target, key, modifiers);
+    // Each edit undone and redone gives back its fields bit for bit: the ground for the
+    // brush and smoothing, every plane for a generation. Between them no step runs.
+    void undoAndRedoGiveBackTheFields() {
+        QCOMPARE(Text(app::kCmdUndo), QString("Undo"));
+        QVERIFY(!w->window.Action(app::kCmdUndo)->isEnabled());
+        const QList<QKeySequence> redo_keys{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")};
+        QCOMPARE(w->window.Action(app::kCmdRedo)->shortcuts(), redo_keys);
+        Run(app::kCmdModeTerrain);
+        const struct {
+            const char* name;
+            std::function<void()> edit;
+            bool whole;
+        } cases[] = {
+            {"brush stroke",  // Shift + left drag up the view
+             [this] {
+                 w->Drag(Qt::LeftButton, Qt::ShiftModifier, {{0, 0}, {0, -10}, {0, -20}});
+                 QVERIFY(w->WaitFrames(1));  // the items follow the stroke with the next frame
+             },
+             false},
+            {"smoothing", [this] { Run(app::kCmdSmoothTerrain); }, false},
+            {"generation", [this] { Run(app::kCmdGenerate); }, true},
+            {"import",
+             [this] {
+                 // The ground written as a height map comes back quantised, and flooded.
+                 const std::string scene = names.name;
+                 names.name = qor_test::ScratchFile("edits.png");
+                 Run(app::kCmdExportHeightMap);
+                 Run(app::kCmdImportHeightMap);
+                 names.name = scene;
+             },
+             true},
         };
-        const int colour = display.water_color, box = display.show_box;
-        press(Qt::Key_1);
-        QCOMPARE(display.water_color, app::kCmdBlood);
-        QVERIFY(Marked(app::kCmdBlood));
-        press(Qt::Key_B);
-        QCOMPARE(display.show_box, 1 - box);
-        const int water = display.show_water;
-        press(Qt::Key_W, Qt::AltModifier);
-        QCOMPARE(display.show_water, 1 - water);
-        press(Qt::Key_D, Qt::ControlModifier);
-        QCOMPARE(display.show_debug & 4u, 4u);
-        press(Qt::Key_C, Qt::ShiftModifier);
-        QCOMPARE(display.camera_controll, 2);
-        const int shaders = display.use_shaders;
-        press(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-        QCOMPARE(display.use_shaders, 1 - shaders);
-        sim_settings.timescale = 0.5f;
-        press(Qt::Key_Plus, Qt::KeypadModifier);
-        QCOMPARE(sim_settings.timescale, 1.0f);
-        press(Qt::Key_Minus, Qt::KeypadModifier);
-        QCOMPARE(sim_settings.timescale, 0.5f);
-        const float rain = sim_settings.rain_multiplier;
-        press(Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier);
-        QCOMPARE(sim_settings.rain_multiplier, rain * 2);
-        // Put back what the other cases see.
-        press(Qt::Key_H);
-        QCOMPARE(display.show_debug, 0u);
-        w->window.Run(colour);
-        if (display.show_box != box) press(Qt::Key_B);
-        if (display.show_water != water) press(Qt::Key_W, Qt::AltModifier);
-        if (display.use_shaders != shaders) w->window.Run(app::kCmdUseShaders);
-        w->window.Run(app::kCmdCameraOverTerrain);
-    }
-
-    // Mouse on the view: a right drag turns it, a click without a move picks (the selection is
-    // cleared on bare ground) and one with a move does not.
-    void mouseTurnsThePickedViewAndClicksPick() {
-        app::gl_view& view = w->window.View();
-        terrain& t = w->run.scene;
-        const QPoint centre(view.width() / 2, view.height() / 2);
-        const float heading = t.view.x;
-        QTest::mousePress(&view, Qt::RightButton, {}, centre);
-        for (const QPoint& at : {centre, centre + QPoint(-10, 0)}) {
-            QMouseEvent move(QEvent::MouseMove, QPointF(at), view.mapToGlobal(QPointF(at)),
-                             Qt::NoButton, Qt::RightButton, {});
-            QCoreApplication::sendEvent(&view, &move);
+        for (const auto& c : cases) {
+            const std::vector<uint32_t> before = State(c.whole);
+            c.edit();
+            const std::vector<uint32_t> after = State(c.whole);
+            QVERIFY2(after != before, c.name);
+            QCOMPARE(Text(app::kCmdUndo), QString("Undo ") + c.name);
+            Run(app::kCmdUndo);
+            QVERIFY2(State(c.whole) == before, c.name);
+            QCOMPARE(Text(app::kCmdRedo), QString("Redo ") + c.name);
+            Run(app::kCmdRedo);
+            QVERIFY2(State(c.whole) == after, c.name);
+            QVERIFY(!w->window.Action(app::kCmdRedo)->isEnabled());
         }
-        QTest::mouseRelease(&view, Qt::RightButton, {}, centre + QPoint(-10, 0));
-        QCOMPARE(t.view.x, heading - 5.0f < 0 ? heading - 5 + 360 : heading - 5.0f);  // 10 px left
-
-        Ball* ball = w->run.scene.AddBall();  // at the target, in the middle of the view
-        t.selected = ball;
-        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(2, 2));  // the view's corner
-        QCOMPARE(t.selected, nullptr);
-        w->run.Paused([&] { t.RemoveObject(ball); });
+        Run(app::kCmdModeWalking);
     }
 
-    // Saturation and lightness run linearly to 1 over the first quarter, squared beyond.
+    // A save clears the mark, steps do not set it, edits do. Before the scene goes: Cancel
+    // keeps it and stops, Discard goes on, Save saves and goes on.
+    void theMarkAndSaveDiscardOrCancel() {
+        const struct {
+            int edit;
+            app::unsaved_answer answer;
+            bool generated, saved;
+        } cases[] = {
+            {app::kCmdTsunami, app::unsaved_answer::cancel, false, false},
+            {app::kCmdAddSpring, app::unsaved_answer::discard, true, false},
+            {app::kCmdUndo, app::unsaved_answer::save, true, true},
+        };
+        int asked = 0;
+        for (const auto& c : cases) {
+            Run(app::kCmdSave);
+            QVERIFY(w->WaitFrames(2));
+            QCOMPARE(Title(), QString("QOR - Brenmoor"));
+            std::filesystem::remove(names.name);
+            Run(c.edit);
+            QCOMPARE(Title(), QString("QOR - Brenmoor*"));
+            const std::vector<uint32_t> ground = State(false);
+            w->window.ask_unsaved = [&] { return ++asked, c.answer; };
+            Run(app::kCmdGenerate);
+            QCOMPARE(State(false) != ground, c.generated);
+            QCOMPARE(std::filesystem::exists(names.name), c.saved);
+            QCOMPARE(Title(), QString("QOR - Brenmoor*"));
+        }
+        QCOMPARE(asked, 3);
+        w->window.ask_unsaved = [] { return app::unsaved_answer::cancel; };
+        QVERIFY(!w->window.close());
+        QVERIFY(w->window.isVisible());
+        w->window.ask_unsaved = [] { return app::unsaved_answer::discard; };
+    }
+
+    // A right drag turns the view (10 px left: 5 degrees); a left click picks, and bare
+    // ground (the view's corner) clears the selection.
+    void rightDragTurnsAndAClickPicks() {
+        terrain& t = w->run.scene;
+        const float heading = t.view.x;
+        w->Drag(Qt::RightButton, {}, {{0, 0}, {-10, 0}});
+        QCOMPARE(t.view.x, heading - 5.0f < 0 ? heading - 5 + 360 : heading - 5.0f);
+        t.selected = t.AddBall();  // at the target, in the middle of the view
+        QTest::mouseClick(&w->window.View(), Qt::LeftButton, {}, QPoint(2, 2));
+        QCOMPARE(t.selected, nullptr);
+    }
+
+    // Saturation runs linearly to 1 over the first quarter, squared beyond; the hue is its
+    // own.
     void hslBarsSetTheUniformAndLabels() {
         ShowTab(3);
-        QSlider* saturation = Control<QSlider>(1417);
-        QLabel* label = Control<QLabel>(1420);
-        const struct {
-            int position;
-            float factor;
-            const char* text;
-        } cases[] = {{500, 4.0f, "S:4.00"}, {250, 1.0f, "S:1.00"}, {125, 0.5f, "S:0.50"}};
-        for (const auto& c : cases) {
-            saturation->setValue(c.position);
-            QCOMPARE(graphics::postproc.HSL.y, c.factor);
-            QCOMPARE(label->text(), QString(c.text));
+        QSlider* saturation = w->Control<QSlider>(1417);
+        QLabel* label = w->Control<QLabel>(1420);
+        for (const auto& [position, factor, text] :
+             {std::tuple{500, 4.0f, "S:4.00"}, {250, 1.0f, "S:1.00"}, {125, 0.5f, "S:0.50"}}) {
+            saturation->setValue(position);
+            QCOMPARE(graphics::postproc.HSL.y, factor);
+            QCOMPARE(label->text(), QString(text));
         }
-        Control<QSlider>(1416)->setValue(200);
+        w->Control<QSlider>(1416)->setValue(200);
         QCOMPARE(graphics::postproc.HSL.x, 200.0f);
-        QCOMPARE(Control<QLabel>(1419)->text(), QString("H:200"));
+        QCOMPARE(w->Control<QLabel>(1419)->text(), QString("H:200"));
         QCOMPARE(graphics::postproc.HSL.y, 0.5f);
     }
 
     // The tab shown and the editing mode are one, whichever of them changes.
     void tabAndModeStayOne() {
-        QTabWidget* tabs = Control<QTabWidget>(104);
+        QTabWidget* tabs = w->Control<QTabWidget>(104);
         ShowTab(3);
         QCOMPARE(sim_settings.mode, 3);
-        for (int id : {app::kCmdModeWalking, app::kCmdModeTerrain, app::kCmdModeObjects})
-            QVERIFY(!Marked(id));
-        w->window.Run(app::kCmdNextMode);
-        QCOMPARE(sim_settings.mode, 0);
+        Run(app::kCmdNextMode);
         QCOMPARE(tabs->currentIndex(), 0);
-        QVERIFY(Marked(app::kCmdModeWalking));
-        w->window.Run(app::kCmdModeObjects);
+        Run(app::kCmdModeObjects);
         QCOMPARE(tabs->currentIndex(), 2);
         ShowTab(1);
         QCOMPARE(sim_settings.mode, 1);
@@ -176,10 +209,10 @@ class toolbox_test : public QObject {
 
     void hideAndTheMenuShareTheSwitch() {
         app::toolbox* dock = w->window.Toolbox();
-        QTest::mouseClick(Control<QPushButton>(1001), Qt::LeftButton);
+        QTest::mouseClick(w->Control<QPushButton>(1001), Qt::LeftButton);
         QVERIFY(!dock->isVisible());
         QVERIFY(!Marked(app::kCmdShowToolbox));
-        w->window.Run(app::kCmdShowToolbox);
+        Run(app::kCmdShowToolbox);
         QVERIFY(dock->isVisible());
         QVERIFY(Marked(app::kCmdShowToolbox));
     }
@@ -188,43 +221,40 @@ class toolbox_test : public QObject {
     // textures, and the frames go on after.
     void newSkyBoxBuildsTheChosenSize() {
         ShowTab(0);
-        QComboBox* sizes = Control<QComboBox>(1423);
-        QCOMPARE(sizes->count(), 7);
+        QComboBox* sizes = w->Control<QComboBox>(1423);
         QCOMPARE(sizes->currentText(), QString("128 (very quick)"));
         for (const auto& [item, side] : {std::pair{1, 64}, std::pair{0, 32}}) {
             sizes->setCurrentIndex(item);
             const int drawn = w->frames;
-            QTest::mouseClick(Control<QPushButton>(1422), Qt::LeftButton);
+            QTest::mouseClick(w->Control<QPushButton>(1422), Qt::LeftButton);
             QCOMPARE(w->frames, drawn);
             QCOMPARE(graphics::gl_state.tex_sky_clouds->width, side);
             QCOMPARE(graphics::gl_state.tex_sky_space->width, side);
         }
-        const int frames = w->frames;
-        QTRY_VERIFY_WITH_TIMEOUT(w->frames > frames + 2, 20000);
+        QVERIFY(w->WaitFrames(3));
     }
 
     // Every choice rebuilds the program from the page; the switch is the menu's.
     void postprocChoicesRegenerateTheProgram() {
         ShowTab(3);
-        QCheckBox* grayscale = Control<QCheckBox>(1407);
+        QCheckBox* grayscale = w->Control<QCheckBox>(1407);
         Tick(grayscale);
         QVERIFY(graphics::postproc.options.grayscale);
-        QVERIFY(PostprocText().contains("lightness"));
+        QVERIFY(Generated("lightness"));
         Tick(grayscale);
-        QVERIFY(!PostprocText().contains("lightness"));
-
-        QComboBox* transform = Control<QComboBox>(1403);
+        QVERIFY(!Generated("lightness"));
+        QComboBox* transform = w->Control<QComboBox>(1403);
         transform->setCurrentIndex(1);
-        QVERIFY(PostprocText().contains("param.x*1000.0"));
+        QVERIFY(Generated("param.x*1000.0"));
         transform->setCurrentIndex(0);
-        QVERIFY(!PostprocText().contains("param.x*1000.0"));
+        QVERIFY(!Generated("param.x*1000.0"));
         QCOMPARE(graphics::shaders_ok, 1);  // every text compiled
 
-        QCheckBox* enable = Control<QCheckBox>(1405);
+        QCheckBox* enable = w->Control<QCheckBox>(1405);
         Tick(enable);
         QCOMPARE(display.postproc_enable, 1);
         QVERIFY(Marked(app::kCmdPostprocEnable));
-        w->window.Run(app::kCmdPostprocEnable);
+        Run(app::kCmdPostprocEnable);
         QVERIFY(!enable->isChecked());
     }
 
@@ -232,22 +262,73 @@ class toolbox_test : public QObject {
         ShowTab(2);
         const int before = w->run.scene.ObjectCount();
         for (int id : {1201, 1202, 1402, 1404, 1406})
-            QTest::mouseClick(Control<QPushButton>(id), Qt::LeftButton);
+            QTest::mouseClick(w->Control<QPushButton>(id), Qt::LeftButton);
         QCOMPARE(w->run.scene.ObjectCount(), before + 5);
+    }
+
+    // An edited scene is written to the state folder in the background; a clean exit removes
+    // it, and one left behind is offered at the next start and loaded.
+    void autosaveAndRestore() {
+        const std::string state = qor_test::ScratchFile("state");
+        setenv("XDG_STATE_HOME", state.c_str(), 1);
+        const std::string file = state + "/qor/autosave.qor";
+        Open(24);
+        QVERIFY(w->Started());
+        QCOMPARE(w->window.Autosave().FileName(), file);
+        w->window.Autosave().SetInterval(std::chrono::milliseconds(10));
+        w->run.scene.generation.x = 30;
+        Run(app::kCmdGenerate);
+        QVERIFY(QTest::qWaitFor(
+            [&] { return std::filesystem::exists(file) && !w->window.Autosave().Writing(); },
+            60000));
+        QVERIFY(!w->window.Autosave().Save());  // no edit since
+        std::filesystem::copy_file(file, file + ".kept");
+        w.reset();
+        QVERIFY(!std::filesystem::exists(file));
+
+        std::filesystem::rename(file + ".kept", file);
+        Open(24);
+        w->window.ask_restore = [] { return true; };
+        QVERIFY(w->Started());
+        QTRY_COMPARE(w->run.scene.extent.x, 30.0f);
+        QCOMPARE(Title(), QString("QOR - Brenmoor*"));
+        QCOMPARE(Text(app::kCmdUndo), QString("Undo load"));
+    }
+
+    // The real keys reach their commands: plain, Alt, Ctrl, Shift, Ctrl+Alt+Shift and keypad.
+    // Last, as it leaves the settings changed.
+    void shortcutsReachTheirCommands() {
+        // Through the window system's path, where shortcuts are looked up, to the view with
+        // the keyboard focus (there is no window manager to give it).
+        QApplication::setActiveWindow(&w->window);
+        w->window.View().requestActivate();
+        QVERIFY(QTest::qWaitForWindowActive(&w->window.View()));
+        const struct {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int command;
+        } keys[] = {
+            {Qt::Key_1, {}, app::kCmdBlood},
+            {Qt::Key_W, Qt::AltModifier, app::kCmdShowWater},
+            {Qt::Key_D, Qt::ControlModifier, app::kCmdShowDepth},
+            {Qt::Key_C, Qt::ShiftModifier, app::kCmdCameraTargetVisible},
+            {Qt::Key_S, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+             app::kCmdUseShaders},
+            {Qt::Key_Plus, Qt::KeypadModifier, app::kCmdFasterTime},
+            {Qt::Key_Minus, Qt::KeypadModifier, app::kCmdSlowerTime},
+            {Qt::Key_Plus, Qt::KeypadModifier | Qt::ControlModifier, app::kCmdIncreaseRain}};
+        for (const auto& k : keys) {
+            QSignalSpy triggered(w->window.Action(k.command), &QAction::triggered);
+            QTest::keyClick(&w->window.View(), k.key, k.modifiers);
+            QVERIFY2(triggered.count() == 1, qPrintable(QString::number(k.command)));
+        }
+        QCOMPARE(display.water_color, app::kCmdBlood);  // and the command ran
+        QVERIFY(Marked(app::kCmdBlood));
     }
 };
 
 }  // namespace QorTest
 
-int main(int argc, char** argv) {
-    if (!std::getenv("DISPLAY")) {
-        std::puts("SKIP: the window tests need a display");
-        return 77;
-    }
-    QorTest::PrepareGL();
-    QApplication application(argc, argv);
-    QorTest::toolbox_test test;
-    return QTest::qExec(&test, argc, argv);
-}
+QOR_WINDOW_TEST_MAIN(QorTest::toolbox_test)
 
 #include "toolbox_test.moc"
