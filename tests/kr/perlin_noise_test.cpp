@@ -71,7 +71,7 @@ TEST(PerlinNoise, KnownValuesOfEveryNoiseFunction) {
     }
 }
 
-TEST(PerlinNoise, ParametersPeriodsAndExtremes) {
+TEST(PerlinNoise, ParametersPeriodsExtremesAndErrors) {
     PerlinNoise2D n;
     n.SetSize(100, 50, 4);
     EXPECT_EQ(n.scale_x, 0.04f);
@@ -109,6 +109,21 @@ TEST(PerlinNoise, ParametersPeriodsAndExtremes) {
     EXPECT_EQ(unit.offset_x, x);
     EXPECT_EQ(unit.offset_y, y);
     EXPECT_EQ(unit.offset_z, z);
+
+    auto message = [](auto call) {
+        try {
+            call();
+        } catch (const KR::ErrorMem& e) {
+            return e.Message();
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([&] { n.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
+              "KR::PerlinNoise2D::SetParams: rep_arr=new Vec2i[octaves];");
+    EXPECT_EQ(message([&] { unit.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
+              "KR::PerlinNoise3D::SetParams: rep_arr=new Vec3i[octaves];");
+    EXPECT_THROW(n.SetSize(10, 10, 0), KR::ErrorParam);
+    EXPECT_THROW(unit.SetSize(10, 10, 10, 0), KR::ErrorParam);
 }
 
 TEST(PerlinNoise, RepeatTilesTheRegionAndCopiesStandAlone) {
@@ -145,25 +160,6 @@ TEST(PerlinNoise, RepeatTilesTheRegionAndCopiesStandAlone) {
         EXPECT_NE(copy->rep_arr.get(), scaled.rep_arr.get());
     }
     EXPECT_TRUE(std::isfinite(copy->Get(10.0f, 20.0f, 5.0f)));  // its own table outlives
-}
-
-TEST(PerlinNoise, FailuresRaiseTheProgramsErrors) {
-    auto message = [](auto call) {
-        try {
-            call();
-        } catch (const KR::ErrorMem& e) {
-            return e.Message();
-        }
-        return std::string("no error");
-    };
-    PerlinNoise2D plane;
-    PerlinNoise3D space;
-    EXPECT_EQ(message([&] { plane.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
-              "KR::PerlinNoise2D::SetParams: rep_arr=new Vec2i[octaves];");
-    EXPECT_EQ(message([&] { space.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
-              "KR::PerlinNoise3D::SetParams: rep_arr=new Vec3i[octaves];");
-    EXPECT_THROW(plane.SetSize(10, 10, 0), KR::ErrorParam);
-    EXPECT_THROW(space.SetSize(10, 10, 10, 0), KR::ErrorParam);
 }
 
 TEST(ImprovedNoise, ReferencePermutationKnownValueZerosAndPeriod) {
