@@ -95,13 +95,6 @@ Loaded Load(const std::string& bytes) {
     return LoadFile(WriteSample("sample.img", bytes));
 }
 
-std::vector<uint8_t> Repeat(std::vector<uint8_t> texel, size_t n) {
-    std::vector<uint8_t> out;
-    while (n-- > 0)
-        out.insert(out.end(), texel.begin(), texel.end());
-    return out;
-}
-
 // Index 1: red 63 (gives 251, not 255), index 2: (32, 1, 62), index 3: out of range.
 std::vector<uint8_t> CelPalette() {
     std::vector<uint8_t> palette(768, 0);
@@ -128,10 +121,9 @@ std::string EncodePng(int w, int h, int colour, int depth, bool interlaced,
                  interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    std::string key = text_key ? text_key : "", value = "7";
     png_text text{};
-    text.key = key.data();
-    text.text = value.data();
+    text.key = const_cast<char*>(text_key);
+    text.text = const_cast<char*>("7");
     if (text_key) png_set_text(png, info, &text, 1);
     png_write_info(png, info);
     std::vector<png_bytep> pointers;
@@ -169,7 +161,9 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
     const std::vector<uint8_t> palette = CelPalette();
     std::vector<uint8_t> big(300 * 300, 1);
     big[0] = 2;  // the top-left pixel ends in the last row of the buffer
-    std::vector<uint8_t> big_texels = Repeat({251, 0, 0, 255}, 300 * 300);
+    std::vector<uint8_t> big_texels;
+    for (int i = 0; i < 300 * 300; ++i)
+        big_texels.insert(big_texels.end(), {251, 0, 0, 255});
     std::copy_n(std::begin({127, 3, 247, 255}), 4, big_texels.end() - 300 * 4);
 
     const std::vector<uint8_t> two = {60, 50, 40, 255, 30, 20, 10, 0};

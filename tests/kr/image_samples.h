@@ -83,20 +83,20 @@ inline std::vector<std::string> ValidSamples() {
     std::vector<uint8_t> palette(768);
     for (size_t i = 0; i < palette.size(); ++i)
         palette[i] = static_cast<uint8_t>(i * 7 % 64);
-    std::vector<std::string> out = {CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}),
-                                    TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)),
-                                    TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX")};
-    for (uint16_t bits : {8, 16, 24}) {
-        BmpSample b{.width = 3, .height = bits == 16 ? -2 : 2, .bits = bits};
-        if (bits == 8) {
-            b.colours_used = 4;
-            b.palette = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0};
-        }
-        for (int i = 0; i < 3 * bits / 8 * 2; ++i)
-            b.rows.push_back(static_cast<uint8_t>(i % 4));
-        out.push_back(BmpBytes(b));
-    }
-    return out;
+    std::vector<uint8_t> rows;  // 3 x 2 pixels of up to 3 bytes
+    for (int i = 0; i < 18; ++i)
+        rows.push_back(static_cast<uint8_t>(i % 4));
+    return {CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}),
+            TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)),
+            TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX"),
+            BmpBytes({.width = 3,
+                      .height = 2,
+                      .bits = 8,
+                      .colours_used = 4,
+                      .palette = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
+                      .rows = rows}),
+            BmpBytes({.width = 3, .height = -2, .bits = 16, .rows = rows}),
+            BmpBytes({.width = 3, .height = 2, .rows = rows})};
 }
 
 }  // namespace QorTest
