@@ -1,7 +1,6 @@
-// The image files: the texture readers (BMP, CEL, TEX; the content, not the name, decides the
-// reader) and the TEX writer, the grey height-map readers (PNG, PGM, r32), the bitmap writer
-// and the RGBA rescaler. Good files decode texel for texel; bad ones raise a file error with
-// the reader's text before anything large is allocated.
+// Image files: the texture, grey height-map and bitmap readers and writers, and the rescaler.
+// Good files decode texel for texel; bad ones raise the reader's file error before anything
+// large is allocated; the content, not the name, decides the texture reader.
 
 #include <gtest/gtest.h>
 #include <png.h>
