@@ -25,14 +25,8 @@ uint32_t Next(uint32_t& state) {
 
 // Height maps of each kind; the PNG comes from the program's own writer.
 std::vector<std::string> GreySamples() {
-    KR::GreyImage image;
-    image.width = 3;
-    image.height = 2;
-    image.pixels = {0, 1000, 65535, 7, 300, 40000};
-    image.has_range = true;
-    image.high = 12.5f;
     const std::string png = QorTest::ScratchFile("sample.png");
-    KR::WritePng(png.c_str(), image);
+    KR::WritePng(png.c_str(), {{0, 1000, 65535, 7, 300, 40000}, 3, 2, 65535, true, 0.0f, 12.5f});
     return {QorTest::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
             "P2\n2 2\n255\n0 1\n2 255\n", std::string(16, '\x41')};
 }
@@ -40,9 +34,8 @@ std::vector<std::string> GreySamples() {
 std::vector<std::string> Corpus() {
     std::vector<std::string> corpus;
     uint32_t state = 1;
-    std::vector<std::string> samples = QorTest::ValidSamples();
-    for (const std::string& grey : GreySamples())
-        samples.push_back(grey);
+    std::vector<std::string> samples = QorTest::ValidSamples(), grey = GreySamples();
+    samples.insert(samples.end(), grey.begin(), grey.end());
     for (const std::string& sample : samples) {
         corpus.push_back(sample);
         corpus.push_back(sample + "JUNK");  // bytes after the image, as a colour profile
@@ -69,10 +62,6 @@ std::vector<std::string> Corpus() {
     return corpus;
 }
 
-void Replay(const std::string& bytes) {
-    LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,12 +72,11 @@ int main(int argc, char** argv) {
             QorTest::WriteBytes(argv[2] + ("/image-" + std::to_string(i)), corpus[i]);
         return 0;
     }
-    for (int i = 1; i < argc; ++i)
-        Replay(QorTest::ReadBytes(argv[i]));
-    if (argc == 1) {
-        for (const std::string& bytes : corpus)
-            Replay(bytes);
-    }
-    std::printf("replayed %zu inputs\n", argc > 1 ? size_t(argc - 1) : corpus.size());
-    return argc > 1 || !corpus.empty() ? 0 : 1;
+    std::vector<std::string> inputs(argv + 1, argv + argc);
+    for (std::string& file : inputs)
+        file = QorTest::ReadBytes(file);
+    for (const std::string& bytes : argc > 1 ? inputs : corpus)
+        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    std::printf("replayed %zu inputs\n", argc > 1 ? inputs.size() : corpus.size());
+    return corpus.empty();
 }

@@ -7,14 +7,10 @@
 
 namespace QorTest {
 
-inline void Put16(std::string& s, uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>(v >> 8 & 0xFF);
-}
-
-inline void Put32(std::string& s, uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
+// v as n little-endian bytes.
+inline void Put(std::string& s, int n, uint32_t v) {
+    for (int i = 0; i < n; ++i)
+        s += static_cast<char>(v >> 8 * i & 0xFF);
 }
 
 // A CEL file: palette of 256 x (r, g, b) values 0..63, indices rows top-down.
@@ -22,9 +18,9 @@ inline std::string CelBytes(int w, int h, const std::vector<uint8_t>& palette,
                             const std::vector<uint8_t>& indices) {
     std::string s = "\x19\x91";
     for (int v : {w, h, 0, 0})
-        Put16(s, v);
+        Put(s, 2, v);
     s.append("\x08\x00", 2);  // 8 bits per pixel, no compression
-    Put32(s, static_cast<uint32_t>(indices.size()));
+    Put(s, 4, static_cast<uint32_t>(indices.size()));
     s.append(16, '\0');
     for (int i = 0; i < 768; ++i)
         s += static_cast<char>(i < int(palette.size()) ? palette[i] : 0);
@@ -37,7 +33,7 @@ inline std::string TexBytes(int32_t w, int32_t h, const std::vector<uint8_t>& te
     std::string s(magic);
     s.resize(12, '\0');
     for (int32_t v : {w, h, 0})
-        Put32(s, static_cast<uint32_t>(v));
+        Put(s, 4, static_cast<uint32_t>(v));
     return s.append(texels.begin(), texels.end());
 }
 
@@ -52,6 +48,7 @@ struct BmpSample {
     std::vector<uint8_t> rows = {};     // unpadded rows in file order; none: the headers only
     uint32_t info_size = 40;            // longer headers are filled up with 0xAB
     char pad = '\xEE';                  // row padding, not zero so that reading it shows
+    uint32_t resolution = 2835;         // pixels per metre, both ways
 };
 
 inline std::string BmpBytes(const BmpSample& b) {
@@ -63,11 +60,12 @@ inline std::string BmpBytes(const BmpSample& b) {
     std::string s = "BM";
     for (uint32_t v :
          {offset + stride * rows, 0u, offset, b.info_size, uint32_t(b.width), uint32_t(b.height)})
-        Put32(s, v);
-    Put16(s, b.planes);
-    Put16(s, b.bits);
-    for (uint32_t v : {b.compression, stride * rows, 2835u, 2835u, b.colours_used, 0u})
-        Put32(s, v);
+        Put(s, 4, v);
+    Put(s, 2, b.planes);
+    Put(s, 2, b.bits);
+    for (uint32_t v :
+         {b.compression, stride * rows, b.resolution, b.resolution, b.colours_used, 0u})
+        Put(s, 4, v);
     s.append(info - 40, '\xAB');
     s.append(b.palette.begin(), b.palette.end());
     for (uint32_t y = 0; !b.rows.empty() && y < rows; ++y) {
@@ -85,20 +83,20 @@ inline std::vector<std::string> ValidSamples() {
     std::vector<uint8_t> palette(768);
     for (size_t i = 0; i < palette.size(); ++i)
         palette[i] = static_cast<uint8_t>(i * 7 % 64);
-    std::vector<std::string> out = {CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}),
-                                    TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)),
-                                    TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX")};
-    for (uint16_t bits : {8, 16, 24}) {
-        BmpSample b{.width = 3, .height = bits == 16 ? -2 : 2, .bits = bits};
-        if (bits == 8) {
-            b.colours_used = 4;
-            b.palette = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0};
-        }
-        for (int i = 0; i < 3 * bits / 8 * 2; ++i)
-            b.rows.push_back(static_cast<uint8_t>(i % 4));
-        out.push_back(BmpBytes(b));
-    }
-    return out;
+    std::vector<uint8_t> rows;  // 3 x 2 pixels of up to 3 bytes
+    for (int i = 0; i < 18; ++i)
+        rows.push_back(static_cast<uint8_t>(i % 4));
+    return {CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}),
+            TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)),
+            TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX"),
+            BmpBytes({.width = 3,
+                      .height = 2,
+                      .bits = 8,
+                      .colours_used = 4,
+                      .palette = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0},
+                      .rows = rows}),
+            BmpBytes({.width = 3, .height = -2, .bits = 16, .rows = rows}),
+            BmpBytes({.width = 3, .height = 2, .rows = rows})};
 }
 
 }  // namespace QorTest

@@ -9,20 +9,16 @@
 namespace QorTest {
 
 inline std::filesystem::path ScratchDir() {
-    static const std::filesystem::path dir = [] {
-        auto path =
+    static const struct Scratch {
+        std::filesystem::path path =
             std::filesystem::temp_directory_path() / ("qor-test-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(path);
-        static struct Cleanup {
-            std::filesystem::path path;
-            ~Cleanup() {
-                std::error_code ignored;
-                std::filesystem::remove_all(path, ignored);
-            }
-        } cleanup{path};
-        return path;
-    }();
-    return dir;
+        Scratch() { std::filesystem::create_directories(path); }
+        ~Scratch() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } scratch;
+    return scratch.path;
 }
 
 inline std::string ScratchFile(const std::string& name) {
