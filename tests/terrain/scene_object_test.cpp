@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "terrain/grid_fixtures.h"
 #include "terrain/terrain.h"
 
 namespace {
@@ -74,34 +75,32 @@ TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
     EXPECT_FLOAT_EQ(a->position.z, 10.0f + 1.0f);
 }
 
-TEST_F(SceneObjects, SpringPoursOnlyOnTheTerrainAndOnlyWhileWaterRuns) {
-    s.stop_erosion = 1;
-    t.view_pos = KR::Vector4(10.2f, 7.7f, 0, 0);
-    t.AddSpring();
-    const float before = t.clusters[0].write_field->GetWater(11, 9);
-    s.stop_water = 1;
-    t.Simulate();
-    EXPECT_EQ(t.clusters[0].write_field->GetWater(11, 9), before);
-
-    // Pouring lands on the nearest grid point before the flow pass spreads it.
-    s.stop_water = 0;
-    s.stop_rain = 1;
-    const float total_before = [&] {
-        float sum = 0;
-        for (int y = 1; y <= 30; ++y)
-            for (int x = 1; x <= 40; ++x)
-                sum += t.clusters[0].read_field->GetWater(x, y);
-        return sum;
-    }();
+// A spring pours strength x 100 x rain x timescale at the nearest grid point, only while the
+// water runs, and nothing off the terrain.
+TEST_F(SceneObjects, SpringPoursAtItsGridPointOnlyWhileWaterRuns) {
+    s.stop_erosion = s.stop_rain = 1;
     s.aquarium = 1;
     s.z_aquarium = 100.0f;  // keep every drop on the terrain
+    s.timescale = 0.5f;
+    t.view_pos = KR::Vector4(10.6f, 7.7f, 0, 0);  // nearest to grid point (12, 9)
+    t.AddSpring()->strength = 2.0f;
+    const vertex_2d_field& f = *t.clusters[0].read_field;
+    const double before = QorTest::TotalWater(f);
+    s.stop_water = 1;
     t.Simulate();
     t.UpdateBuffers();
-    float total_after = 0;
+    EXPECT_EQ(QorTest::TotalWater(*t.clusters[0].read_field), before);
+
+    s.stop_water = 0;
+    t.Simulate();
+    t.UpdateBuffers();
+    const vertex_2d_field& g = *t.clusters[0].read_field;
+    EXPECT_NEAR(QorTest::TotalWater(g) - before, 100.0f * 2.0f * s.rain_multiplier * 0.5f, 1e-3);
     for (int y = 1; y <= 30; ++y)
         for (int x = 1; x <= 40; ++x)
-            total_after += t.clusters[0].read_field->GetWater(x, y);
-    EXPECT_NEAR(total_after - total_before, 100.0f * s.rain_multiplier * s.timescale, 1e-3);
+            if (x != 12 || y != 9) {
+                ASSERT_LT(g.GetWater(x, y), g.GetWater(12, 9)) << x << "," << y;
+            }
 
     Spring* outside = t.AddSpring();
     outside->position = KR::Vector4(-50, -50, 0, 0);
@@ -137,20 +136,6 @@ TEST(SceneObjectsOnTheirOwn, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
     for (int tick = 0; tick < 50; ++tick)
         lost.Update();
     EXPECT_LT(lost.position.z, -50.0f);
-}
-
-TEST(SceneObjectsOnTheirOwn, SpringPoursByStrengthRainAndTimescaleWhileWaterRuns) {
-    flat_world world;
-    Spring spring;
-    spring.terrain = &world;
-    spring.strength = 2.0f;
-    world.settings.rain_multiplier = 0.001f;
-    world.settings.timescale = 0.5f;
-    spring.Update();
-    EXPECT_FLOAT_EQ(world.poured, 100.0f * 2.0f * 0.001f * 0.5f);
-    world.settings.stop_water = 1;
-    spring.Update();
-    EXPECT_FLOAT_EQ(world.poured, 0.1f);
 }
 
 TEST_F(SceneObjects, FoodGrowsAndIsEatenToNothing) {
