@@ -373,7 +373,7 @@ class GenerationImport : public GenerationAlgorithms {
     std::vector<std::string> opened;
 };
 
-TEST_F(GenerationImport, CancelChangesNothing) {
+TEST_F(GenerationImport, CancelAndReaderFailuresChangeNothing) {
     t.GenerateTerrain();
     ASSERT_EQ(files.asked.size(), 1u);
     std::string dialog = files.asked[0].title;
@@ -386,6 +386,23 @@ TEST_F(GenerationImport, CancelChangesNothing) {
 
     t.file_names = nullptr;  // nobody to ask counts as a cancel
     t.GenerateTerrain();
+    ExpectUntouched();
+
+    t.file_names = &files;
+    files.answer = "broken.bmp";
+    t.import_image = [](const std::string& name) -> rgba_image {
+        throw KR::ErrorFile("KR::Texture::load_bmp", ": Can't open file!", name);
+    };
+    EXPECT_THROW(t.GenerateTerrain(), KR::ErrorFile);
+    ExpectUntouched();
+
+    // A reader whose sizes promise more pixels than it delivers.
+    t.import_image = [](const std::string&) {
+        rgba_image short_image = Image(10, 10, 5);
+        short_image.pixels.resize(10 * 9 * 4);
+        return short_image;
+    };
+    EXPECT_THROW(t.GenerateTerrain(), KR::Error);
     ExpectUntouched();
 }
 
@@ -413,24 +430,6 @@ TEST_F(GenerationImport, EachPixelIsRedPlusGreenPlusBlueAndOtherSizesAreRescaled
     for (int j = 0; j < 10; ++j)
         for (int i = 0; i < 10; ++i)
             ASSERT_FLOAT_EQ(h[j * 10 + i], float((i + j) * 10) * scale) << i << "," << j;
-}
-
-TEST_F(GenerationImport, ReaderFailuresLeaveTheTerrain) {
-    files.answer = "broken.bmp";
-    t.import_image = [](const std::string& name) -> rgba_image {
-        throw KR::ErrorFile("KR::Texture::load_bmp", ": Can't open file!", name);
-    };
-    EXPECT_THROW(t.GenerateTerrain(), KR::ErrorFile);
-    ExpectUntouched();
-
-    // A reader whose sizes promise more pixels than it delivers.
-    t.import_image = [](const std::string&) {
-        rgba_image short_image = Image(10, 10, 5);
-        short_image.pixels.resize(10 * 9 * 4);
-        return short_image;
-    };
-    EXPECT_THROW(t.GenerateTerrain(), KR::Error);
-    ExpectUntouched();
 }
 
 }  // namespace

@@ -16,25 +16,6 @@ double FakeClock() {
     return fake_now;
 }
 
-// A world of still water at height 10 over [0, 40) x [0, 30), for objects on their own.
-struct flat_world : object_world {
-    bool GetSurfaceHeight(float& z, float x, float y) override {
-        z = 10.0f;
-        return x >= 0 && x < 40 && y >= 0 && y < 30;
-    }
-    void PourWater(float, float, float amount) override { poured += amount; }
-    const simulation_settings& Settings() const override { return settings; }
-    double Now() const override { return fake_now; }
-    KR::Vector2 Extent() const override { return KR::Vector2(40, 30); }
-    AgentFood* AddAgentFood(const KR::Vector4*, const KR::Vector4*, double) override {
-        return nullptr;
-    }
-    void RemoveObject(scene_object*) override {}
-
-    simulation_settings settings;
-    float poured = 0.0f;
-};
-
 class SceneObjects : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -107,10 +88,9 @@ TEST_F(SceneObjects, SpringPoursAtItsGridPointOnlyWhileWaterRuns) {
     t.Simulate();  // nothing to pour into, and nothing breaks
 }
 
-TEST(SceneObjectsOnTheirOwn, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
-    flat_world world;
+TEST_F(SceneObjects, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
     Ball ball;
-    ball.terrain = &world;
+    ball.terrain = &t;
     ball.position = KR::Vector4(20, 15, 20.0f, 0);
     float last_bounce = 0.0f;
     int bounces = 0;
@@ -131,7 +111,7 @@ TEST(SceneObjectsOnTheirOwn, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
 
     // Off the world a ball keeps falling.
     Ball lost;
-    lost.terrain = &world;
+    lost.terrain = &t;
     lost.position = KR::Vector4(-20, -20, 0, 0);
     for (int tick = 0; tick < 50; ++tick)
         lost.Update();
@@ -189,7 +169,7 @@ TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
 }
 
 TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
-    t.view_pos = KR::Vector4(20, 15, 0, 0);
+    t.view_pos = KR::Vector4(39.5f, 29.5f, 0, 0);  // in the last quad
     Agent* agent = t.AddAgent();
     agent->energy = 1.2f;
     agent->next_search_time = 1e9;
@@ -198,6 +178,9 @@ TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
     ASSERT_EQ(t.food_lib.Count(), 1);
     EXPECT_EQ(t.food_lib.First()->grow_time, fake_now + 5.0);
     EXPECT_EQ(agent->next_breed_time, fake_now + 1.0);
+    // It walks only one vertex inside the last row and column.
+    EXPECT_EQ(agent->position.x, 38.0f);
+    EXPECT_EQ(agent->position.y, 28.0f);
 }
 
 TEST_F(SceneObjects, DeletingTheSelectedAgentLeavesNoTrace) {
