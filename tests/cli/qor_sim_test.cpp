@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "kr/image/bmp_writer.h"
 #include "kr/base/error.h"
+#include "kr/image/bmp_writer.h"
+#include "kr/image/image_file.h"
 #include "kr/test_files.h"
 #include "sim_options.h"
 #include "sim_run.h"
@@ -113,7 +114,13 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     o.steps = 0;
     o.threads = 1;
     o.save = qor_test::ScratchFile("imported.qor");
+    o.heights_image = qor_test::ScratchFile("heights.bmp");
     ASSERT_EQ(RunSim(o), 0);
+    // The heights image is dark in the west, where the ground is low, and bright in the east.
+    const KR::RgbaImage drawn = KR::ReadImageFile(o.heights_image.c_str());
+    ASSERT_EQ(drawn.width, 16);
+    EXPECT_EQ(drawn.pixels[0], 0);
+    EXPECT_EQ(drawn.pixels[4 * 15], 255);
     terrain t;
     simulation_settings s;
     display_settings d;

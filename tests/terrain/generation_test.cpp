@@ -1,36 +1,29 @@
-// Terrain generation: parameters, normalisation and shapes, the algorithms' reproducibility,
-// the rebuilt terrain and the import through scripted file names and images.
+// Terrain generation: the parameters' clamps, normalisation, every height of every algorithm
+// and shape from its definition, the rebuilt terrain, and the import of images.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
-#include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kr/base/error.h"
 #include "kr/base/random.h"
+#include "kr/noise/perlin_noise_2d.h"
 #include "terrain/flow_pass.h"
+#include "terrain/grid_fixtures.h"
 #include "terrain/terrain.h"
 #include "terrain/terrain_shape.h"
 
 namespace {
 
-// The ground of the read field, row-major without the border ring.
-std::vector<float> Heights(const terrain& t) {
-    const vertex_2d_field& f = *t.clusters[0].read_field;
-    std::vector<float> h;
-    for (int y = 1; y < f.Height() - 1; ++y)
-        for (int x = 1; x < f.Width() - 1; ++x)
-            h.push_back(f.GetTerrain(x, y));
-    return h;
-}
+using QorTest::SameBits;
 
-bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+std::vector<float> Heights(const terrain& t) {
+    return QorTest::Plane(*t.clusters[0].read_field);
 }
 
 void ExpectVector(const KR::Vector4& v, std::vector<float> expected) {
@@ -44,48 +37,28 @@ std::vector<float> Generate(terrain& t, int algorithm, int seed) {
     return Heights(t);
 }
 
-// --- parameters -------------------------------------------------------------------------
-
 TEST(GenerationParameters, ClampsInTheirOrder) {
-    terrain_generation_info g;
-    g.x = 5;
-    g.y = 5000;
-    g.min = 30.0f;  // above max: min falls back to 0
-    g.max = 10.0f;
-    g.type = 4;
-    g.algorithm = 7;
-    g.detail = -3;
-    g.smooth = 1001;
-    g.CheckTerrainParameters();
-    EXPECT_EQ(g.x, 10);
-    EXPECT_EQ(g.y, 1024);
-    EXPECT_EQ(g.min, 0.0f);
-    EXPECT_EQ(g.max, 10.0f);
-    EXPECT_EQ(g.type, 4);
-    EXPECT_EQ(g.algorithm, 3);
-    EXPECT_EQ(g.detail, 0);
-    EXPECT_EQ(g.smooth, 1000);
-
-    // A negative max is still below min after min's fix: max falls back to 20.
-    g.min = 5.0f;
-    g.max = -3.0f;
-    g.type = -1;
-    g.algorithm = -1;
-    g.CheckTerrainParameters();
-    EXPECT_EQ(g.min, 0.0f);
-    EXPECT_EQ(g.max, 20.0f);
-    EXPECT_EQ(g.type, 0);
-    EXPECT_EQ(g.algorithm, 0);
-
-    // Each limit is clamped on its own.
-    g.min = 600.0f;
-    g.max = 2000.0f;
-    g.CheckTerrainParameters();
-    EXPECT_EQ(g.min, 512.0f);
-    EXPECT_EQ(g.max, 1024.0f);
+    struct params {
+        int x, y;
+        float min, max;
+        int type, algorithm, detail, smooth;
+        auto Tie() const { return std::tie(x, y, min, max, type, algorithm, detail, smooth); }
+    };
+    const struct {
+        params in, out;
+    } cases[] = {
+        {{5, 5000, 30, 10, 4, 7, -3, 1001}, {10, 1024, 0, 10, 4, 3, 0, 1000}},  // min above max: 0
+        {{10, 10, 5, -3, -1, -1, 0, 0}, {10, 10, 0, 20, 0, 0, 0, 0}},  // max still below min: 20
+        {{10, 10, 600, 2000, 0, 0, 0, 0}, {10, 10, 512, 1024, 0, 0, 0, 0}},  // each on its own
+    };
+    for (const auto& c : cases) {
+        terrain_generation_info g;
+        std::tie(g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth) = c.in.Tie();
+        g.CheckTerrainParameters();
+        const params got{g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth};
+        EXPECT_EQ(got.Tie(), c.out.Tie());
+    }
 }
-
-// --- normalisation and shapes -----------------------------------------------------------
 
 TEST(GenerationGrid, NormaliseMapsOntoTheHeightDifference) {
     terrain_generation_info g;
@@ -94,54 +67,16 @@ TEST(GenerationGrid, NormaliseMapsOntoTheHeightDifference) {
     g.min = 2.0f;
     g.max = 12.0f;
     g.InitData();
-    const float values[3] = {-4.0f, 1.0f, 6.0f};
-    std::copy(values, values + 3, g.grid.get());
-    g.Normalise();
-    EXPECT_EQ(g.grid[0], 0.0f);
-    EXPECT_EQ(g.grid[1], 5.0f);
-    EXPECT_EQ(g.grid[2], 10.0f);
-
-    // No spread: everything becomes 0, whatever the limits.
-    std::fill_n(g.grid.get(), 3, 42.0f);
-    g.Normalise();
-    EXPECT_EQ(std::vector<float>(g.grid.get(), g.grid.get() + 3), std::vector<float>(3, 0.0f));
-    // Equal limits flatten any grid.
-    std::copy(values, values + 3, g.grid.get());
+    auto normalised = [&g](std::vector<float> values) {
+        std::copy(values.begin(), values.end(), g.grid.get());
+        g.Normalise();
+        return std::vector<float>(g.grid.get(), g.grid.get() + 3);
+    };
+    EXPECT_EQ(normalised({-4, 1, 6}), (std::vector<float>{0, 5, 10}));
+    EXPECT_EQ(normalised({42, 42, 42}), std::vector<float>(3, 0.0f));  // no spread
     g.min = g.max = 7.0f;
-    g.Normalise();
-    EXPECT_EQ(std::vector<float>(g.grid.get(), g.grid.get() + 3), std::vector<float>(3, 0.0f));
+    EXPECT_EQ(normalised({-4, 1, 6}), std::vector<float>(3, 0.0f));  // equal limits flatten
 }
-
-TEST(GenerationGrid, ShapeFactorsAtEdgesAndCentre) {
-    const int X = 70, Y = 50;
-    for (int i = 0; i < X; ++i)
-        EXPECT_EQ(ShapeFactor(kShapeMountain, i, 0, X, Y), 0.5f) << "row 0, column " << i;
-    for (int j = 0; j < Y; ++j)
-        EXPECT_EQ(ShapeFactor(kShapeMountain, 0, j, X, Y), 0.5f) << "column 0, row " << j;
-    EXPECT_FLOAT_EQ(ShapeFactor(kShapeMountain, X / 2, Y / 2, X, Y), 1.5f);
-
-    EXPECT_FLOAT_EQ(ShapeFactor(kShapeLake, X / 2, Y / 2, X, Y), 0.5f);
-    EXPECT_FLOAT_EQ(ShapeFactor(kShapeLake, 0, 0, X, Y), 1.5f);
-
-    // Valley and Edge depend on the column only and mirror each other.
-    for (int j : {0, 17, Y - 1}) {
-        EXPECT_FLOAT_EQ(ShapeFactor(kShapeValley, 0, j, X, Y), 1.5f);
-        EXPECT_FLOAT_EQ(ShapeFactor(kShapeValley, X / 2, j, X, Y), 0.5f);
-        EXPECT_FLOAT_EQ(ShapeFactor(kShapeEdge, 0, j, X, Y), 0.5f);
-        EXPECT_FLOAT_EQ(ShapeFactor(kShapeEdge, X / 2, j, X, Y), 1.5f);
-    }
-    for (int shape = kShapeFlat; shape <= kShapeEdge; ++shape)
-        for (int j = 0; j < 13; ++j)
-            for (int i = 0; i < 11; ++i) {
-                const float f = ShapeFactor(shape, i, j, 11, 13);
-                ASSERT_TRUE(f >= 0.5f && f <= 1.5f) << shape << " at " << i << "," << j;
-                if (shape == kShapeFlat) {
-                    ASSERT_EQ(f, 1.0f);
-                }
-            }
-}
-
-// --- the algorithms ---------------------------------------------------------------------
 
 class GenerationAlgorithms : public ::testing::Test {
   protected:
@@ -157,30 +92,6 @@ class GenerationAlgorithms : public ::testing::Test {
     simulation_settings s;
     terrain t;
 };
-
-TEST_F(GenerationAlgorithms, ASeedReproducesTheTerrain) {
-    // Random Points draws four values a point, Faulting six a fault, Perlin Noise one seed.
-    const uint64_t draws[3] = {4 * 300, 6 * 300, 1};
-    for (int algorithm : {kAlgorithmRandomPoints, kAlgorithmFaulting, kAlgorithmPerlinNoise}) {
-        SCOPED_TRACE("algorithm " + std::to_string(algorithm));
-        const std::vector<float> a = Generate(t, algorithm, 1234);
-        EXPECT_EQ(KR::GetRandomState(), KR::RandomStateAfter(1234, draws[algorithm]));
-        const std::vector<float> b = Generate(t, algorithm, 1234);
-        const std::vector<float> c = Generate(t, algorithm, 4321);
-        EXPECT_TRUE(SameBits(a, b));
-        EXPECT_FALSE(SameBits(a, c));
-        const auto [lo, hi] = std::minmax_element(a.begin(), a.end());
-        EXPECT_EQ(*lo, 0.0f);
-        EXPECT_FLOAT_EQ(*hi, 20.0f);
-    }
-}
-
-TEST_F(GenerationAlgorithms, NoPointsOrFaultsGiveFlatGround) {
-    t.generation.detail = 0;
-    t.generation.min = 3.0f;
-    for (int algorithm : {kAlgorithmRandomPoints, kAlgorithmFaulting})
-        EXPECT_EQ(Generate(t, algorithm, 5), std::vector<float>(40 * 30, 0.0f));
-}
 
 // The program's generator as its definition states it, apart from KR's: rand() is the 15-bit
 // linear congruential generator, a random value in [a, b] is rand() / 32767.0 * (b - a) + a.
@@ -215,26 +126,6 @@ std::vector<float> PlainRandomPoints(int X, int Y, int detail, int seed) {
             grid.push_back(sum);
         }
     return grid;
-}
-
-TEST_F(GenerationAlgorithms, RandomPointsAgreeForAnyThreadsAndVectorWidth) {
-    // 75 columns leave partial vector blocks at the row ends.
-    const int X = 75, Y = 23, detail = 200;
-    const std::vector<float> expected = PlainRandomPoints(X, Y, detail, 7);
-    for (int threads : {1, 2, 3})
-        for (step_kernels limit : {step_kernels::best, step_kernels::avx2, step_kernels::plain}) {
-            t.SetStepThreads(threads);
-            step_kernel_limit = limit;
-            terrain_generation_info g;
-            g.x = X;
-            g.y = Y;
-            g.detail = detail;
-            g.InitData();
-            KR::RandomSeed(7);
-            ASSERT_EQ(t.GenerateTerrainRandomPoint(g), 1);
-            EXPECT_TRUE(SameBits(std::vector<float>(g.grid.get(), g.grid.get() + X * Y), expected))
-                << threads << " threads, kernel limit " << int(limit);
-        }
 }
 
 // Faulting as its definition walks it: every step of every line, tested against the grid.
@@ -290,45 +181,61 @@ std::vector<float> PlainFaulting(int W, int H, int detail, int seed) {
     return grid;
 }
 
-TEST_F(GenerationAlgorithms, FaultingSkipsOnlyStepsOutsideTheGrid) {
-    for (auto [W, H, detail] : {std::array{37, 23, 60}, {20, 50, 40}, {64, 64, 30}}) {
-        terrain_generation_info g;
-        g.x = W;
-        g.y = H;
-        g.detail = detail;
-        g.InitData();
-        KR::RandomSeed(W + H);
-        ASSERT_EQ(t.GenerateTerrainFaulting(g), 1);
-        const std::vector<float> grid(g.grid.get(), g.grid.get() + g.Cells());
-        EXPECT_TRUE(SameBits(grid, PlainFaulting(W, H, detail, W + H))) << W << " x " << H;
-        EXPECT_GT(*std::max_element(grid.begin(), grid.end()), 0.0f);
-    }
+// Perlin Noise by its definition: five octaves of interpolated lattice noise, each of twice
+// the frequency and half the weight of the one before, at 0.04 lattice cells per grid step,
+// on a lattice seeded by one draw.
+std::vector<float> PlainPerlin(int X, int Y, int seed) {
+    KR::RandomSeed(seed);
+    KR::PerlinNoise2D noise;
+    noise.SetSeed(-1);
+    noise.SetSize(25, 25, 1);
+    noise.SetParams(5, 2.0f, 0);
+    noise.SetNoiseType(KR::PerlinNoise2D::kInterpolated, 0);
+    std::vector<float> grid;
+    for (int j = 0; j < Y; ++j)
+        for (int i = 0; i < X; ++i)
+            grid.push_back(noise.Get(float(i), float(j)));
+    return grid;
 }
 
 // The whole generation from its definition: the algorithm's grid, rescaled onto
 // [0, max - min] and multiplied by the shape's factor (pi = 3.1415927, X/2 and Y/2 whole
-// numbers), for both sizes' orders, every shape, both random algorithms and several seeds.
+// numbers), for both sizes' orders, every shape, every algorithm, several seeds and thread
+// counts. Random Points draws four values a point, Faulting six a fault, Perlin Noise one.
 TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
     const double pi = 3.1415927;
     auto c = [](double a) { return (std::cos(a) + 1) / 2; };
     const struct {
         int algorithm, X, Y, detail, seed, shape;
         float min, max;
+        int threads, kernels;  // kernels: 0 the best, 1 AVX2, 2 plain x86-64
     } cases[] = {
-        {kAlgorithmRandomPoints, 23, 17, 40, 3, kShapeMountain, 2, 30},
-        {kAlgorithmFaulting, 16, 31, 25, 9, kShapeLake, 0, 20},
-        {kAlgorithmRandomPoints, 12, 12, 15, 5, kShapeValley, 1, 11},
-        {kAlgorithmFaulting, 30, 12, 15, 2, kShapeEdge, 0, 50},
-        {kAlgorithmFaulting, 11, 10, 30, 77, kShapeFlat, 5, 6},
+        {kAlgorithmRandomPoints, 23, 17, 40, 3, kShapeMountain, 2, 30, 1, 0},
+        {kAlgorithmFaulting, 16, 31, 25, 9, kShapeLake, 0, 20, 1, 0},
+        {kAlgorithmRandomPoints, 12, 12, 15, 5, kShapeValley, 1, 11, 2, 0},
+        {kAlgorithmFaulting, 30, 12, 15, 2, kShapeEdge, 0, 50, 1, 0},
+        {kAlgorithmFaulting, 11, 10, 30, 77, kShapeFlat, 5, 6, 1, 0},
+        // Faulting's walks: lines steep and flat, mostly outside the grid.
+        {kAlgorithmFaulting, 37, 23, 60, 60, kShapeFlat, 0, 20, 2, 0},
+        {kAlgorithmFaulting, 20, 50, 40, 70, kShapeFlat, 0, 20, 1, 0},
+        {kAlgorithmFaulting, 64, 64, 30, 128, kShapeMountain, 0, 20, 3, 0},
+        {kAlgorithmPerlinNoise, 40, 30, 0, 11, kShapeFlat, 0, 20, 1, 0},
+        {kAlgorithmPerlinNoise, 33, 45, 0, 8, kShapeLake, 3, 13, 3, 0},
+        {kAlgorithmRandomPoints, 40, 30, 0, 5, kShapeEdge, 3, 20, 1, 0},  // no points: flat
+        {kAlgorithmFaulting, 40, 30, 0, 5, kShapeFlat, 3, 20, 1, 0},      // no faults: flat
+        // 75 columns leave partial vector blocks at the row ends.
+        {kAlgorithmRandomPoints, 75, 23, 200, 7, kShapeFlat, 0, 20, 3, 2},
+        {kAlgorithmRandomPoints, 75, 23, 200, 7, kShapeMountain, 0, 20, 2, 1},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE("algorithm " + std::to_string(k.algorithm) + ", shape " +
-                     std::to_string(k.shape));
-        std::vector<float> h = k.algorithm == kAlgorithmRandomPoints
-                                   ? PlainRandomPoints(k.X, k.Y, k.detail, k.seed)
-                                   : PlainFaulting(k.X, k.Y, k.detail, k.seed);
+        SCOPED_TRACE("algorithm " + std::to_string(k.algorithm) + ", " + std::to_string(k.X) +
+                     " x " + std::to_string(k.Y) + ", shape " + std::to_string(k.shape));
+        std::vector<float> h =
+            k.algorithm == kAlgorithmRandomPoints ? PlainRandomPoints(k.X, k.Y, k.detail, k.seed)
+            : k.algorithm == kAlgorithmFaulting   ? PlainFaulting(k.X, k.Y, k.detail, k.seed)
+                                                  : PlainPerlin(k.X, k.Y, k.seed);
         const auto [lo, hi] = std::minmax_element(h.begin(), h.end());
-        const float low = *lo, scale = (k.max - k.min) / (*hi - low);
+        const float low = *lo, scale = *hi > low ? (k.max - k.min) / (*hi - low) : 0;
         for (int j = 0; j < k.Y; ++j)
             for (int i = 0; i < k.X; ++i) {
                 const double u = double(i) / k.X, v = double(j) / k.Y;
@@ -346,20 +253,17 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
         t.generation.type = k.shape;
         t.generation.min = k.min;
         t.generation.max = k.max;
+        t.SetStepThreads(k.threads);
+        step_kernel_limit =
+            std::array{step_kernels::best, step_kernels::avx2, step_kernels::plain}[k.kernels];
         const std::vector<float> made = Generate(t, k.algorithm, k.seed);
+        const uint64_t draws[3] = {4 * uint64_t(k.detail), 6 * uint64_t(k.detail), 1};
+        EXPECT_EQ(KR::GetRandomState(), KR::RandomStateAfter(k.seed, draws[k.algorithm]));
         ASSERT_EQ(made.size(), h.size());
         for (size_t n = 0; n < h.size(); ++n)
             ASSERT_NEAR(made[n], h[n], 2e-5f * (k.max - k.min)) << "cell " << n;
     }
 }
-
-TEST_F(GenerationAlgorithms, PerlinNoiseDoesNotDependOnThreads) {
-    const std::vector<float> one = Generate(t, kAlgorithmPerlinNoise, 11);
-    t.SetStepThreads(2);
-    EXPECT_TRUE(SameBits(Generate(t, kAlgorithmPerlinNoise, 11), one));
-}
-
-// --- the rebuilt terrain ----------------------------------------------------------------
 
 TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsAndResetsTheView) {
     t.AddBall();
@@ -415,34 +319,24 @@ TEST_F(GenerationAlgorithms, UncheckedSizesAreHeldInRange) {
     EXPECT_EQ(t.extent.y, 1024.0f);
 }
 
-// --- import -----------------------------------------------------------------------------
+// --- import
 
-struct scripted_files : file_name_provider {
-    bool Ask(const file_request& r, std::string& file_name) override {
-        ++asked;
-        request = r;
-        if (answer.empty()) return false;
-        file_name = answer;
-        return true;
-    }
-    std::string answer;
-    file_request request;
-    int asked = 0;
+// An image w x h of one grey (alpha 17), with the given pixels set to their (r, g, b).
+struct pixel {
+    int i, j;
+    uint8_t r, g, b;
 };
-
-// An image w x h of one grey, with pixel (i, j) set to (r, g, b).
-rgba_image Image(int w, int h, uint8_t grey, int i = -1, int j = -1, uint8_t r = 0, uint8_t g = 0,
-                 uint8_t b = 0) {
+rgba_image Image(int w, int h, uint8_t grey, std::vector<pixel> pixels = {}) {
     rgba_image image;
     image.width = w;
     image.height = h;
     for (int k = 0; k < w * h; ++k)
         image.pixels.insert(image.pixels.end(), {grey, grey, grey, 17});
-    if (i >= 0) {
-        uint8_t* p = &image.pixels[(size_t(j) * w + i) * 4];
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
+    for (const pixel& p : pixels) {
+        uint8_t* to = &image.pixels[(size_t(p.j) * w + p.i) * 4];
+        to[0] = p.r;
+        to[1] = p.g;
+        to[2] = p.b;
     }
     return image;
 }
@@ -474,54 +368,27 @@ class GenerationImport : public GenerationAlgorithms {
         EXPECT_EQ(t.generation.grid, nullptr);
     }
 
-    scripted_files files;
+    QorTest::ScriptedNames files;
     rgba_image image;
     std::vector<std::string> opened;
 };
 
-TEST_F(GenerationImport, CancelChangesNothing) {
+TEST_F(GenerationImport, CancelAndReaderFailuresChangeNothing) {
     t.GenerateTerrain();
-    EXPECT_EQ(files.asked, 1);
-    std::string dialog = files.request.title;
-    for (const file_filter& f : files.request.filters)
+    ASSERT_EQ(files.asked.size(), 1u);
+    std::string dialog = files.asked[0].title;
+    for (const file_filter& f : files.asked[0].filters)
         dialog += "|" + f.label + "|" + f.pattern;
     EXPECT_EQ(dialog, "Import|Windows Bitmap (*.bmp)|*.bmp|All Files (*.*)       |*.*");
-    EXPECT_TRUE(files.request.must_exist && files.request.hide_read_only);
+    EXPECT_TRUE(files.asked[0].must_exist && files.asked[0].hide_read_only);
     EXPECT_TRUE(opened.empty());
     ExpectUntouched();
 
     t.file_names = nullptr;  // nobody to ask counts as a cancel
     t.GenerateTerrain();
     ExpectUntouched();
-}
 
-TEST_F(GenerationImport, ExactSizeIsTakenPixelForPixel) {
-    files.answer = "hills.bmp";
-    image = Image(10, 10, 0, 3, 2, 255, 255, 255);
-    t.GenerateTerrain();
-    EXPECT_EQ(opened, std::vector<std::string>{"hills.bmp"});
-    std::vector<float> expected(100, 0.0f);
-    expected[2 * 10 + 3] = 765.0f;  // white; alpha plays no part
-    EXPECT_EQ(Heights(t), expected);
-}
-
-TEST_F(GenerationImport, OtherSizesAreRescaled) {
-    files.answer = "big.bmp";
-    // 20 x 20 in 2 x 2 blocks: halving gives each block's colour.
-    image = Image(20, 20, 0);
-    for (int j = 0; j < 20; ++j)
-        for (int i = 0; i < 20; ++i)
-            image.pixels[(size_t(j) * 20 + i) * 4] = uint8_t((i / 2 + j / 2) * 10);
-    t.GenerateTerrain();
-    const std::vector<float> h = Heights(t);
-    ASSERT_EQ(h.size(), 100u);
-    const float scale = 765.0f / 180.0f;  // normalisation of red 0 ... 180
-    for (int j = 0; j < 10; ++j)
-        for (int i = 0; i < 10; ++i)
-            ASSERT_FLOAT_EQ(h[j * 10 + i], float((i + j) * 10) * scale) << i << "," << j;
-}
-
-TEST_F(GenerationImport, ReaderFailuresLeaveTheTerrain) {
+    t.file_names = &files;
     files.answer = "broken.bmp";
     t.import_image = [](const std::string& name) -> rgba_image {
         throw KR::ErrorFile("KR::Texture::load_bmp", ": Can't open file!", name);
@@ -537,6 +404,32 @@ TEST_F(GenerationImport, ReaderFailuresLeaveTheTerrain) {
     };
     EXPECT_THROW(t.GenerateTerrain(), KR::Error);
     ExpectUntouched();
+}
+
+TEST_F(GenerationImport, EachPixelIsRedPlusGreenPlusBlueAndOtherSizesAreRescaled) {
+    files.answer = "hills.bmp";
+    // Red, green and blue count alike, alpha not at all.
+    image = Image(10, 10, 0,
+                  {{3, 2, 255, 0, 0}, {4, 2, 0, 255, 0}, {5, 2, 0, 0, 255}, {6, 2, 255, 255, 255}});
+    t.GenerateTerrain();
+    EXPECT_EQ(opened, std::vector<std::string>{"hills.bmp"});
+    std::vector<float> expected(100, 0.0f);
+    expected[23] = expected[24] = expected[25] = 255.0f;
+    expected[26] = 765.0f;
+    EXPECT_EQ(Heights(t), expected);
+
+    // 20 x 20 in 2 x 2 blocks: halving gives each block's colour.
+    image = Image(20, 20, 0);
+    for (int j = 0; j < 20; ++j)
+        for (int i = 0; i < 20; ++i)
+            image.pixels[(size_t(j) * 20 + i) * 4] = uint8_t((i / 2 + j / 2) * 10);
+    t.GenerateTerrain();
+    const std::vector<float> h = Heights(t);
+    ASSERT_EQ(h.size(), 100u);
+    const float scale = 765.0f / 180.0f;  // normalisation of red 0 ... 180
+    for (int j = 0; j < 10; ++j)
+        for (int i = 0; i < 10; ++i)
+            ASSERT_FLOAT_EQ(h[j * 10 + i], float((i + j) * 10) * scale) << i << "," << j;
 }
 
 }  // namespace

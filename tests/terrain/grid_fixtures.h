@@ -1,17 +1,20 @@
 #pragma once
-// Deterministic test landscapes and helpers to compare the fast grid with the reference.
+// Test landscapes, planes of a field, a scripted file dialog, and the comparison of the fast
+// grid with the reference model.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "terrain/cluster.h"
+#include "terrain/file_name_provider.h"
 #include "terrain/reference_model.h"
 
-namespace grid_test {
+namespace QorTest {
 
 inline uint32_t Hash(uint32_t x) {
     x ^= x >> 16;
@@ -38,37 +41,67 @@ inline std::vector<float> Landscape(int columns, int rows, uint32_t seed, float 
     return h;
 }
 
+// The ground (or the water) of a field, row-major without the ring.
+inline std::vector<float> Plane(const vertex_2d_field& f, bool water = false) {
+    std::vector<float> values;
+    for (int y = 1; y < f.Height() - 1; ++y)
+        for (int x = 1; x < f.Width() - 1; ++x)
+            values.push_back(water ? f.GetWater(x, y) : f.GetTerrain(x, y));
+    return values;
+}
+
+inline double TotalWater(const vertex_2d_field& f) {
+    double sum = 0;
+    for (float w : Plane(f, true))
+        sum += w;
+    return sum;
+}
+
 inline bool SameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
+inline bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
 
-// Compares every interior value of a fast field with a reference field; reports the first
-// difference of each kind.
+// Answers file dialogs from a script (an empty answer cancels) and remembers what was asked.
+struct ScriptedNames : file_name_provider {
+    bool Ask(const file_request& request, std::string& file_name) override {
+        asked.push_back(request);
+        offered = file_name;
+        if (answer.empty()) return false;
+        file_name = answer;
+        return true;
+    }
+    std::vector<file_request> asked;
+    std::string offered, answer;
+};
+
 // The planes compared: the write field's flows are written by the next step before anything
 // reads them, so after a hand-over only its ground and water count.
 enum class compared { ground_and_water, flows, outflow };
 
-inline void ExpectSameField(const vertex_2d_field& fast, reference::vertex_2d_field& ref,
-                            const char* what, compared planes = compared::flows) {
+// Compares every grid point of a fast field with a reference field; reports the first
+// difference.
+inline void ExpectSameField(const vertex_2d_field& fast, reference::field& ref, const char* what,
+                            compared planes) {
     ASSERT_EQ(fast.Width(), ref.width);
     ASSERT_EQ(fast.Height(), ref.height);
     for (int y = 1; y < ref.height - 1; ++y)
         for (int x = 1; x < ref.width - 1; ++x) {
-            auto* v = static_cast<reference::cluster_vertex*>(ref.Get(x, y));
-            ASSERT_TRUE(SameBits(fast.GetTerrain(x, y), v->terrain))
-                << what << " terrain at " << x << "," << y << ": " << fast.GetTerrain(x, y)
-                << " vs " << v->terrain;
-            ASSERT_TRUE(SameBits(fast.GetWater(x, y), v->water))
-                << what << " water at " << x << "," << y << ": " << fast.GetWater(x, y) << " vs "
-                << v->water;
+            const reference::vertex& v = ref.At(x, y);
+            const std::string at =
+                std::string(what) + " at " + std::to_string(x) + "," + std::to_string(y) + ": ";
+            ASSERT_TRUE(SameBits(fast.GetTerrain(x, y), v.terrain))
+                << at << "terrain " << fast.GetTerrain(x, y) << " vs " << v.terrain;
+            ASSERT_TRUE(SameBits(fast.GetWater(x, y), v.water))
+                << at << "water " << fast.GetWater(x, y) << " vs " << v.water;
             if (planes == compared::ground_and_water) continue;
             for (int i = 0; i < 8; ++i)
-                ASSERT_TRUE(SameBits(fast.GetFlow(x, y, i), v->flow[i]))
-                    << what << " flow " << i << " at " << x << "," << y << ": "
-                    << fast.GetFlow(x, y, i) << " vs " << v->flow[i];
+                ASSERT_TRUE(SameBits(fast.GetFlow(x, y, i), v.flow[i]))
+                    << at << "flow " << i << " " << fast.GetFlow(x, y, i) << " vs " << v.flow[i];
             if (planes == compared::outflow) {
-                ASSERT_TRUE(SameBits(fast.GetOutflow(x, y), v->outflow))
-                    << what << " outflow at " << x << "," << y;
+                ASSERT_TRUE(SameBits(fast.GetOutflow(x, y), v.outflow)) << at << "outflow";
             }
         }
 }
@@ -81,4 +114,4 @@ inline void ExpectSameBuffers(const cluster& fast, const reference::cluster& ref
         ASSERT_TRUE(SameBits(a[i], b[i])) << "draw float " << i << ": " << a[i] << " vs " << b[i];
 }
 
-}  // namespace grid_test
+}  // namespace QorTest

@@ -23,20 +23,14 @@ namespace {
 
 constexpr int kColumns = 64, kRows = 48;
 
-// A plane of the read field, row-major from the first grid row, without the border ring.
 std::vector<float> Plane(const terrain& t, bool water = false) {
-    const vertex_2d_field& f = *t.clusters[0].read_field;
-    std::vector<float> values;
-    for (int y = 1; y < f.Height() - 1; ++y)
-        for (int x = 1; x < f.Width() - 1; ++x)
-            values.push_back(water ? f.GetWater(x, y) : f.GetTerrain(x, y));
-    return values;
+    return QorTest::Plane(*t.clusters[0].read_field, water);
 }
 
 class HeightMap : public ::testing::Test {
   protected:
     void SetUp() override {
-        heights = grid_test::Landscape(kColumns, kRows, 5, 3.0f, 17.0f);
+        heights = QorTest::Landscape(kColumns, kRows, 5, 3.0f, 17.0f);
         // The highest point: the last row's first vertex, the picture's top left.
         heights[size_t(kRows - 1) * kColumns] = 18.0f;
         const auto [lo, hi] = std::minmax_element(heights.begin(), heights.end());

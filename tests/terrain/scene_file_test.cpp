@@ -12,7 +12,6 @@
 #include <cstring>
 #include <sstream>
 
-#include "kr/image/bmp_writer.h"
 #include "kr/base/error.h"
 #include "kr/test_files.h"
 #include "terrain/app_settings.h"
@@ -66,7 +65,7 @@ TEST(SceneFile, TextIsWrittenExactly) {
 
 TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     scene a;
-    const std::vector<float> heights = grid_test::Landscape(37, 23, 5);
+    const std::vector<float> heights = QorTest::Landscape(37, 23, 5);
     a.t.BuildFromHeights(heights.data(), 37, 23);
     a.s.stop_erosion = 0;
     for (int i = 0; i < 20; ++i) {
@@ -88,6 +87,7 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     EXPECT_EQ(b.d.show_debug, 5u);
     EXPECT_EQ(b.t.ready, 1u);
     EXPECT_EQ(b.t.extent.x, 37.0f);
+    EXPECT_EQ(b.t.extent.y, 23.0f);
     const vertex_2d_field& fa = *a.t.clusters[0].read_field;
     const vertex_2d_field& fb = *b.t.clusters[0].read_field;
     auto close = [](float x, float y) {
@@ -183,8 +183,10 @@ TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
     }
 }
 
+// Flows are taken by position, names ignore case, and negative water is taken as none.
 TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
     std::string text = Replace(good, "s0=\"0\" s1=\"0\"", "a=\"0.5\" b=\"0.25\"");
+    text = Replace(text, "<w z=\"6\"", "<w z=\"-6\"");
     text = Replace(text, "<cluster", "<CLUSTER");
     text = Replace(text, "</cluster>", "</CLUSTER>");
     const std::string file = qor_test::ScratchFile("renamed.qor");
@@ -193,6 +195,8 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
     LoadScene(file.c_str(), b.t, b.s, b.d);
     EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 0), 0.5f);
     EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 1), 0.25f);
+    EXPECT_EQ(b.t.clusters[0].read_field->GetWater(1, 1), 0.0f);
+    EXPECT_EQ(b.t.clusters[0].read_field->GetWater(2, 1), 6.0f);
 }
 
 // The fast reader takes the files this program writes, on two threads; whatever it takes, the
@@ -200,7 +204,7 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
 // general reader.
 TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
     scene a;
-    const std::vector<float> heights = grid_test::Landscape(21, 70, 3);
+    const std::vector<float> heights = QorTest::Landscape(21, 70, 3);
     a.t.BuildFromHeights(heights.data(), 21, 70);
     for (int i = 0; i < 5; ++i)
         a.t.Simulate();
@@ -290,7 +294,7 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
 // and leaves the old file as it was, byte for byte.
 TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     scene sc;
-    const std::vector<float> heights = grid_test::Landscape(40, 40, 5);
+    const std::vector<float> heights = QorTest::Landscape(40, 40, 5);
     sc.t.BuildFromHeights(heights.data(), 40, 40);  // some 240 kB of text
     const std::string file = qor_test::ScratchFile("kept.qor");
     SaveScene(file.c_str(), sc.t, sc.s, sc.d);
@@ -319,26 +323,9 @@ TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     EXPECT_FALSE(std::filesystem::exists(file + ".saving"));
 }
 
-}  // namespace
-
-namespace {
-
-// Answers file dialogs from a script and remembers what was asked.
-struct scripted_names : file_name_provider {
-    bool Ask(const file_request& request, std::string& file_name) override {
-        asked.push_back(request);
-        offered = file_name;
-        if (answer.empty()) return false;
-        file_name = answer;
-        return true;
-    }
-    std::vector<file_request> asked;
-    std::string offered, answer;
-};
-
-TEST(TerrainFiles, CommandsAskForNamesAndImportReadsImageFiles) {
+TEST(TerrainFiles, SaveAndLoadAskForNames) {
     scene sc;
-    scripted_names names;
+    QorTest::ScriptedNames names;
     sc.t.file_names = &names;
     sc.t.display_options = &sc.d;
     const std::vector<float> heights(16, 3.0f);
@@ -346,11 +333,11 @@ TEST(TerrainFiles, CommandsAskForNamesAndImportReadsImageFiles) {
 
     sc.t.Save();  // cancelled: nothing written
     ASSERT_EQ(names.asked.size(), 1u);
-    EXPECT_EQ(names.asked[0].title, "Save");
+    std::string dialog = names.asked[0].title;
+    for (const file_filter& f : names.asked[0].filters)
+        dialog += "|" + f.label + "|" + f.pattern;
+    EXPECT_EQ(dialog, "Save|Scene file (*.qor)|*.qor|All Files (*.*)       |*.*");
     EXPECT_EQ(names.offered, "save.qor");
-    ASSERT_EQ(names.asked[0].filters.size(), 2u);
-    EXPECT_EQ(names.asked[0].filters[0].label, "Scene file (*.qor)");
-    EXPECT_EQ(names.asked[0].filters[1].label, "All Files (*.*)       ");
     EXPECT_FALSE(names.asked[0].must_exist);
 
     names.answer = qor_test::ScratchFile("command.qor");
@@ -362,28 +349,6 @@ TEST(TerrainFiles, CommandsAskForNamesAndImportReadsImageFiles) {
     EXPECT_EQ(names.asked.back().title, "Load");
     EXPECT_TRUE(names.asked.back().must_exist);
     EXPECT_EQ(other.t.clusters[0].read_field->GetTerrain(4, 4), 3.0f);
-
-    // Import a bitmap written with our own writer: red + green + blue of each pixel.
-    const std::string image = qor_test::ScratchFile("heights.bmp");
-    std::vector<uint8_t> rgb(10 * 10 * 3);
-    for (size_t i = 0; i < rgb.size(); ++i)
-        rgb[i] = uint8_t(i % 7 * 30);
-    KR::SaveRGB2BMP(image.c_str(), 10, 10, rgb.data());
-    names.answer = image;
-    sc.t.generation.x = 10;
-    sc.t.generation.y = 10;
-    sc.t.generation.algorithm = kAlgorithmImportBitmap;
-    sc.t.generation.smooth = 0;
-    sc.t.GenerateTerrain();
-    ASSERT_EQ(sc.t.clusters[0].read_field->Width(), 12);
-    float low = 1e9f, high = -1e9f;
-    for (int y = 1; y <= 10; ++y)
-        for (int x = 1; x <= 10; ++x) {
-            low = std::min(low, sc.t.clusters[0].read_field->GetTerrain(x, y));
-            high = std::max(high, sc.t.clusters[0].read_field->GetTerrain(x, y));
-        }
-    EXPECT_EQ(low, 0.0f);  // normalised into [0, max - min]
-    EXPECT_FLOAT_EQ(high, 20.0f);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ struct History : ::testing::Test {
     History() {
         t.settings = &s;
         t.display_options = &d;
-        const std::vector<float> heights = grid_test::Landscape(24, 20, 3);
+        const std::vector<float> heights = QorTest::Landscape(24, 20, 3);
         t.BuildFromHeights(heights.data(), 24, 20);
     }
 
@@ -59,7 +59,7 @@ struct History : ::testing::Test {
 };
 
 TEST_F(History, UndoAndRedoGiveBackTheExactScene) {
-    const std::vector<float> other = grid_test::Landscape(13, 17, 9);
+    const std::vector<float> other = QorTest::Landscape(13, 17, 9);
     const struct {
         edit_kind kind;
         std::function<void()> edit;

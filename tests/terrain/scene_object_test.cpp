@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "terrain/grid_fixtures.h"
 #include "terrain/terrain.h"
 
 namespace {
@@ -14,25 +15,6 @@ double fake_now = 0.0;
 double FakeClock() {
     return fake_now;
 }
-
-// A world of still water at height 10 over [0, 40) x [0, 30), for objects on their own.
-struct flat_world : object_world {
-    bool GetSurfaceHeight(float& z, float x, float y) override {
-        z = 10.0f;
-        return x >= 0 && x < 40 && y >= 0 && y < 30;
-    }
-    void PourWater(float, float, float amount) override { poured += amount; }
-    const simulation_settings& Settings() const override { return settings; }
-    double Now() const override { return fake_now; }
-    KR::Vector2 Extent() const override { return KR::Vector2(40, 30); }
-    AgentFood* AddAgentFood(const KR::Vector4*, const KR::Vector4*, double) override {
-        return nullptr;
-    }
-    void RemoveObject(scene_object*) override {}
-
-    simulation_settings settings;
-    float poured = 0.0f;
-};
 
 class SceneObjects : public ::testing::Test {
   protected:
@@ -74,44 +56,41 @@ TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
     EXPECT_FLOAT_EQ(a->position.z, 10.0f + 1.0f);
 }
 
-TEST_F(SceneObjects, SpringPoursOnlyOnTheTerrainAndOnlyWhileWaterRuns) {
-    s.stop_erosion = 1;
-    t.view_pos = KR::Vector4(10.2f, 7.7f, 0, 0);
-    t.AddSpring();
-    const float before = t.clusters[0].write_field->GetWater(11, 9);
-    s.stop_water = 1;
-    t.Simulate();
-    EXPECT_EQ(t.clusters[0].write_field->GetWater(11, 9), before);
-
-    // Pouring lands on the nearest grid point before the flow pass spreads it.
-    s.stop_water = 0;
-    s.stop_rain = 1;
-    const float total_before = [&] {
-        float sum = 0;
-        for (int y = 1; y <= 30; ++y)
-            for (int x = 1; x <= 40; ++x)
-                sum += t.clusters[0].read_field->GetWater(x, y);
-        return sum;
-    }();
+// A spring pours strength x 100 x rain x timescale at the nearest grid point, only while the
+// water runs, and nothing off the terrain.
+TEST_F(SceneObjects, SpringPoursAtItsGridPointOnlyWhileWaterRuns) {
+    s.stop_erosion = s.stop_rain = 1;
     s.aquarium = 1;
     s.z_aquarium = 100.0f;  // keep every drop on the terrain
+    s.timescale = 0.5f;
+    t.view_pos = KR::Vector4(10.6f, 7.7f, 0, 0);  // nearest to grid point (12, 9)
+    t.AddSpring()->strength = 2.0f;
+    const vertex_2d_field& f = *t.clusters[0].read_field;
+    const double before = QorTest::TotalWater(f);
+    s.stop_water = 1;
     t.Simulate();
     t.UpdateBuffers();
-    float total_after = 0;
+    EXPECT_EQ(QorTest::TotalWater(*t.clusters[0].read_field), before);
+
+    s.stop_water = 0;
+    t.Simulate();
+    t.UpdateBuffers();
+    const vertex_2d_field& g = *t.clusters[0].read_field;
+    EXPECT_NEAR(QorTest::TotalWater(g) - before, 100.0f * 2.0f * s.rain_multiplier * 0.5f, 1e-3);
     for (int y = 1; y <= 30; ++y)
         for (int x = 1; x <= 40; ++x)
-            total_after += t.clusters[0].read_field->GetWater(x, y);
-    EXPECT_NEAR(total_after - total_before, 100.0f * s.rain_multiplier * s.timescale, 1e-3);
+            if (x != 12 || y != 9) {
+                ASSERT_LT(g.GetWater(x, y), g.GetWater(12, 9)) << x << "," << y;
+            }
 
     Spring* outside = t.AddSpring();
     outside->position = KR::Vector4(-50, -50, 0, 0);
     t.Simulate();  // nothing to pour into, and nothing breaks
 }
 
-TEST(SceneObjectsOnTheirOwn, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
-    flat_world world;
+TEST_F(SceneObjects, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
     Ball ball;
-    ball.terrain = &world;
+    ball.terrain = &t;
     ball.position = KR::Vector4(20, 15, 20.0f, 0);
     float last_bounce = 0.0f;
     int bounces = 0;
@@ -132,25 +111,11 @@ TEST(SceneObjectsOnTheirOwn, BallBouncesWithNineTenthsOfItsSpeedThenRests) {
 
     // Off the world a ball keeps falling.
     Ball lost;
-    lost.terrain = &world;
+    lost.terrain = &t;
     lost.position = KR::Vector4(-20, -20, 0, 0);
     for (int tick = 0; tick < 50; ++tick)
         lost.Update();
     EXPECT_LT(lost.position.z, -50.0f);
-}
-
-TEST(SceneObjectsOnTheirOwn, SpringPoursByStrengthRainAndTimescaleWhileWaterRuns) {
-    flat_world world;
-    Spring spring;
-    spring.terrain = &world;
-    spring.strength = 2.0f;
-    world.settings.rain_multiplier = 0.001f;
-    world.settings.timescale = 0.5f;
-    spring.Update();
-    EXPECT_FLOAT_EQ(world.poured, 100.0f * 2.0f * 0.001f * 0.5f);
-    world.settings.stop_water = 1;
-    spring.Update();
-    EXPECT_FLOAT_EQ(world.poured, 0.1f);
 }
 
 TEST_F(SceneObjects, FoodGrowsAndIsEatenToNothing) {
@@ -204,7 +169,7 @@ TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
 }
 
 TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
-    t.view_pos = KR::Vector4(20, 15, 0, 0);
+    t.view_pos = KR::Vector4(39.5f, 29.5f, 0, 0);  // in the last quad
     Agent* agent = t.AddAgent();
     agent->energy = 1.2f;
     agent->next_search_time = 1e9;
@@ -213,6 +178,9 @@ TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
     ASSERT_EQ(t.food_lib.Count(), 1);
     EXPECT_EQ(t.food_lib.First()->grow_time, fake_now + 5.0);
     EXPECT_EQ(agent->next_breed_time, fake_now + 1.0);
+    // It walks only one vertex inside the last row and column.
+    EXPECT_EQ(agent->position.x, 38.0f);
+    EXPECT_EQ(agent->position.y, 28.0f);
 }
 
 TEST_F(SceneObjects, DeletingTheSelectedAgentLeavesNoTrace) {

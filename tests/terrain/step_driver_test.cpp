@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <thread>
 
@@ -17,7 +16,7 @@
 
 namespace {
 
-using grid_test::Landscape;
+using QorTest::Landscape;
 
 // Counts the ticks it takes part in; a tick waits while the gate is reset.
 struct probe : scene_object {
@@ -76,10 +75,8 @@ TEST_P(StepDriver, SameSceneAsPlainSteps) {
         // The worker is on the next step: compare once it is done.
         driver.Hold([&] {
             // The draw buffers hold ground, water surface and depth of every point.
-            const std::vector<float>&a = plain.clusters[0].vertex_data,
-                  &b = driven.clusters[0].vertex_data;
-            ASSERT_EQ(a.size(), b.size());
-            EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(float)), 0);
+            EXPECT_TRUE(
+                QorTest::SameBits(plain.clusters[0].vertex_data, driven.clusters[0].vertex_data));
             EXPECT_NEAR(plain.view.x, driven.view.x, 1e-3);
             EXPECT_NEAR(plain.view_pos.x, driven.view_pos.x, 1e-3);
         });
@@ -122,14 +119,7 @@ class StepWorker : public ::testing::TestWithParam<int> {
             p->gate.Set();
         });
     }
-    double Water() const {
-        const vertex_2d_field& f = *t.clusters[0].read_field;
-        double sum = 0;
-        for (int y = 1; y <= 20; ++y)
-            for (int x = 1; x <= 24; ++x)
-                sum += f.GetWater(x, y);
-        return sum;
-    }
+    double Water() const { return QorTest::TotalWater(*t.clusters[0].read_field); }
 
     simulation_settings settings;
     terrain t;

@@ -1,4 +1,4 @@
-// Where the trees stand: the fixed noise, dry ground only, and height 0 beyond the last quad.
+// Where the trees stand: in their zone on dry ground only, and at height 0 beyond the last quad.
 
 #include "terrain/vegetation.h"
 
@@ -18,16 +18,6 @@ void MakeLevel(cluster& c, float height) {
     std::vector<float> heights(kSize * kSize, height);
     c.SetExtent(KR::Vector2(0, 0), KR::Vector2(kSize, kSize), kSize, kSize);
     c.GenerateTerrain(heights.data(), kSize);
-}
-
-TEST(Vegetation, NoiseIsTheRawLatticeOfTheSeededNoise) {
-    KR::PerlinNoise2D reference;
-    reference.SetSeed(10);
-    reference.SetNoiseType(KR::PerlinNoise2D::kRaw, 0);
-    reference.SetParams(1, 1.0f, 0);
-    const vegetation_noise noise;
-    for (int x : {0, 3, 63, 1023})
-        EXPECT_EQ(noise(x, 7), reference.Get(float(x), 7.0f)) << x;
 }
 
 TEST(Vegetation, TreesNeedDryGround) {
