@@ -188,8 +188,7 @@ void RunReferenceStep(benchmark::State& state, bool erosion) {
     const int size = int(state.range(0));
     simulation_settings s;
     s.stop_erosion = erosion ? 0 : 1;
-    reference::cluster c;
-    c.settings = &s;
+    QorTest::reference::cluster c;
     c.Generate(bench::Landscape(size), size, size);
     float z_min, z_max;
     for (auto _ : state) {
