@@ -2,27 +2,19 @@
 // capabilities taken away, the named textures and materials, the frame buffers, the view and
 // the release.
 
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <filesystem>
-#include <string>
 #include <tuple>
 #include <vector>
 
 #include "graphics/capability_report.h"
 #include "graphics/gl_requirements.h"
 #include "graphics/graphics_state.h"
-#include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_textures.h"
 #include "kr/base/error.h"
 #include "kr/gl/environment.h"
-#include "support/console_capture.h"
 #include "support/gl_scene_test.h"
 #include "support/gl_test.h"
-#include "terrain/app_settings.h"
 
 namespace {
 

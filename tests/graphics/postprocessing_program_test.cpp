@@ -2,18 +2,13 @@
 // a failed build falls back to fixed functionality, and the drawn colours are the chosen ones.
 #include "graphics/postprocessing_program.h"
 
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "graphics/gl_capabilities.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/shader.h"
-#include "kr/test_files.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
 

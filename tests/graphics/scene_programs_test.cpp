@@ -1,8 +1,5 @@
 #include "graphics/scene_programs.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,7 +8,6 @@
 #include "kr/base/error.h"
 #include "kr/base/text_file.h"
 #include "kr/gl/environment.h"
-#include "kr/test_files.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
 

@@ -1,9 +1,6 @@
 // What UpdateCamera loads and the sun's view and projection against what gluLookAt,
 // gluPerspective and glOrtho build from the same numbers.
 
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <vector>

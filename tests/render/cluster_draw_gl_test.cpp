@@ -1,22 +1,15 @@
 // One cluster drawn into a small off-screen target on both paths and judged by the pixels
 // read back.
 
-#include <GL/glew.h>
-#include <GL/glu.h>
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <functional>
-#include <string>
 #include <vector>
 
 #include "graphics/graphics_state.h"
-#include "graphics/opengl_setup.h"
 #include "graphics/scene_programs.h"
 #include "kr/math/matrix.h"
 #include "support/gl_scene_test.h"
 #include "support/gl_test.h"
-#include "terrain/app_settings.h"
 #include "terrain/cluster.h"
 #include "terrain/scene_colors.h"
 #include "terrain/simulation_settings.h"

@@ -1,24 +1,17 @@
 // The whole frame on the test context: sky, post-processing, the stage checks, picking and
 // the capture, on a small scene, judged by the pixels read back.
 
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <ctime>
-#include <string>
 #include <vector>
 
 #include "graphics/graphics_state.h"
-#include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
 #include "kr/base/error.h"
-#include "kr/test_files.h"
 #include "render/capture.h"
 #include "support/gl_scene_test.h"
 #include "support/gl_test.h"
-#include "terrain/app_settings.h"
 #include "terrain/terrain.h"
 
 namespace {
