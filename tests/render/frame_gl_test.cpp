@@ -1,6 +1,7 @@
 // The whole frame on the test context: sky, post-processing, the stage checks, picking and
 // the capture, on a small scene, judged by the pixels read back.
 
+#include <array>
 #include <cmath>
 #include <ctime>
 #include <vector>
@@ -18,10 +19,6 @@ namespace {
 
 constexpr int kView = 256;
 
-struct rgb {
-    int r, g, b;
-};
-
 class Frame : public QorTest::GLTest {
   protected:
     static void SetUpTestSuite() {
@@ -38,7 +35,6 @@ class Frame : public QorTest::GLTest {
     void SetUp() override {
         GLTest::SetUp();
         if (IsSkipped()) return;
-        saved = display;
         // A 64 x 64 valley flooded to 10: a ridge along x = 32 rising to 25.
         std::vector<float> heights(64 * 64);
         for (int y = 0; y < 64; ++y)
@@ -55,9 +51,10 @@ class Frame : public QorTest::GLTest {
     }
 
     // The pixel at (x, y) of the last frame, y up from the bottom, and the whole frame.
-    static rgb Pixel(int x, int y) {
+    // Its r, g, b and their sum.
+    static std::array<int, 4> Pixel(int x, int y) {
         const std::vector<uint8_t> p = QorTest::ReadPixels(x, y);
-        return {p[0], p[1], p[2]};
+        return {p[0], p[1], p[2], p[0] + p[1] + p[2]};
     }
     static std::vector<uint8_t> Image() { return QorTest::ReadPixels(0, 0, kView, kView); }
     // Looks straight down on the lake west of the ridge, where a ball of the size floats.
@@ -71,7 +68,7 @@ class Frame : public QorTest::GLTest {
     }
 
     simulation_settings s;
-    display_settings saved;
+    display_settings saved = display;
     terrain t;
 };
 
@@ -80,12 +77,10 @@ TEST_F(Frame, SkyAboveTheHorizonAndPostProcessingFiltersThePlainImage) {
     ASSERT_EQ(graphics::shaders_ok, 1);
     t.view = KR::Vector4(0, 88, 60, 0);  // nearly horizontal, looking north over the valley
     t.Draw();
-    const rgb top = Pixel(kView / 2, kView - 4);
-    EXPECT_GT(top.r + top.g + top.b, 60) << "no sky above the horizon";
+    EXPECT_GT(Pixel(kView / 2, kView - 4)[3], 60) << "no sky above the horizon";
     display.show_sky = 0;
     t.Draw();
-    const rgb bare = Pixel(kView / 2, kView - 4);
-    EXPECT_LT(bare.r + bare.g + bare.b, 10) << "the sky is still drawn";
+    EXPECT_LT(Pixel(kView / 2, kView - 4)[3], 10) << "the sky is still drawn";
 
     const std::vector<uint8_t> plain = Image();
     display.postproc_enable = 1;
@@ -143,14 +138,14 @@ TEST_F(Frame, ObjectsAreGreyCubesRedWhenSelectedAndFoodIsAGreenTuft) {
     Ball* ball = BallOverTheLake(12, 3);
     t.TakeObjectSnapshot();
     t.Draw();
-    const rgb grey = Pixel(kView / 2, kView / 2);
-    EXPECT_TRUE(grey.r > 60 && std::abs(grey.r - grey.g) < 8 && std::abs(grey.g - grey.b) < 8)
-        << grey.r << " " << grey.g << " " << grey.b;
+    const auto grey = Pixel(kView / 2, kView / 2);
+    EXPECT_TRUE(grey[0] > 60 && std::abs(grey[0] - grey[1]) < 8 && std::abs(grey[1] - grey[2]) < 8)
+        << testing::PrintToString(grey);
     t.selected = ball;
     t.TakeObjectSnapshot();
     t.Draw();
-    const rgb red = Pixel(kView / 2, kView / 2);
-    EXPECT_TRUE(red.r > 60 && red.g < 10 && red.b < 10) << red.r << " " << red.g << " " << red.b;
+    const auto red = Pixel(kView / 2, kView / 2);
+    EXPECT_TRUE(red[0] > 60 && red[1] < 10 && red[2] < 10) << testing::PrintToString(red);
 
     t.RemoveAllObjects();
     AgentFood* food = t.AddAgentFood();
@@ -183,8 +178,7 @@ TEST_F(Frame, TheRidgeShadowsItsFarSideOnBothPaths) {
     t.view_pos = KR::Vector4(42, 32, 0, 0);
     auto brightness = [&] {
         t.Draw();
-        const rgb p = Pixel(kView / 2, kView / 2);
-        return p.r + p.g + p.b;
+        return Pixel(kView / 2, kView / 2)[3];
     };
     for (int shaders : {1, 0}) {
         display.use_shaders = shaders;
