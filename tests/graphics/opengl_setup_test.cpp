@@ -1,6 +1,5 @@
-// The OpenGL set-up end to end on the test context: the report, the requirement checks with
-// capabilities taken away, the named textures and materials, the frame buffers, the view and
-// the release.
+// The OpenGL set-up end to end: the report, the requirements, the named textures and
+// materials, the frame buffers, the view and the release.
 
 #include <cstring>
 #include <tuple>
@@ -67,7 +66,6 @@ TEST(GLRequirements, EachMissingOneIsNamedInTheOrderTheyAreTestedAndFourUnitsRun
     EXPECT_EQ(extensions.str(), "GL_A\nGL_B\nGL_C\n");
 }
 
-// Runs the whole set-up with small generated textures so the test stays quick.
 class OpenGLSetup : public QorTest::GLTest {
   protected:
     void TearDown() override {
@@ -86,7 +84,6 @@ KR::Texture* Find(const char* name) {
 
 TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
     const std::string log = QorTest::SetUpSmallScene();
-    // The report's sections in order.
     size_t at = 0;
     for (const char* section :
          {"OpenGL info\n-----------\nVersion:    ", "\nRenderer:   ", "Max Viewport: ",
@@ -191,7 +188,6 @@ TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
     graphics::UpdateView({800, 600, true, 200});
     EXPECT_FLOAT_EQ(gl_state.view_aspect, 1.0f);
     EXPECT_EQ(view(), (std::vector<GLint>{200, 600, 600}));
-    // Hiding the toolbox widens the view to the whole area and the target with it.
     graphics::UpdateView({800, 600, false, 200});
     EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);

@@ -32,7 +32,7 @@ class PostProcProgram : public QorTest::GLTest {
     QorTest::ScratchWorkingFolder folder;  // where the generator writes its two files
 };
 
-// Generates the program for the settings; true when it built and linked.
+// True when the program generated for the settings built and linked.
 ::testing::AssertionResult Builds(const graphics::postproc_settings& settings) {
     graphics::postproc = settings;
     graphics::shaders_ok = 1;
@@ -47,7 +47,6 @@ class PostProcProgram : public QorTest::GLTest {
 
 TEST_F(PostProcProgram, EveryTransformAndConvolutionBuildsWithVariedCheckBoxes) {
     ASSERT_TRUE(Builds({}));
-    // The frame holds on to the program: later builds happen inside it.
     const KR::Shader* program = graphics::postproc_program;
     // Four check-box sets per pair; 37 is odd, so the 252 builds meet all 64 sets.
     for (int t = 0; t < graphics::kPostProcTransforms; ++t)
@@ -58,7 +57,7 @@ TEST_F(PostProcProgram, EveryTransformAndConvolutionBuildsWithVariedCheckBoxes) 
                                                 (b & 8) != 0, (b & 16) != 0, (b & 32) != 0}}))
                     << "transform " << t << ", convolution " << c << ", boxes " << b;
             }
-    EXPECT_EQ(graphics::postproc_program, program);
+    EXPECT_EQ(graphics::postproc_program, program);  // the frame holds on to it
 }
 
 TEST_F(PostProcProgram, AFailedBuildIsLoggedAndSwitchesTheShadersOff) {
@@ -142,7 +141,6 @@ TEST_F(PostProcProgram, DrawsTheChosenColours) {
             glVertex2f(p[0] * 2 - 1, p[1] * 2 - 1);
         }
         glEnd();
-        glUseProgramObjectARB(0);
         const std::vector<uint8_t> pixel = QorTest::ReadPixels(4, 4);
         for (int i = 0; i < 3; ++i)
             EXPECT_NEAR(pixel[i], c.rgb[i], 2) << c.name << ", " << i;

@@ -53,7 +53,6 @@ class SceneProgramsTest : public QorTest::GLTest {
         graphics::shaders_ok = 0;
         GLTest::TearDown();
     }
-    // Reloads and keeps what the reload wrote.
     void Reload() {
         QorTest::ConsoleCapture screen;
         graphics::ReloadShaders();

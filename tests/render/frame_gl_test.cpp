@@ -50,8 +50,7 @@ class Frame : public QorTest::GLTest {
         GLTest::TearDown();
     }
 
-    // The pixel at (x, y) of the last frame, y up from the bottom, and the whole frame.
-    // Its r, g, b and their sum.
+    // The r, g, b and sum of the pixel at (x, y) of the last frame, y up; the whole frame.
     static std::array<int, 4> Pixel(int x, int y) {
         const std::vector<uint8_t> p = QorTest::ReadPixels(x, y);
         return {p[0], p[1], p[2], p[0] + p[1] + p[2]};
@@ -73,8 +72,7 @@ class Frame : public QorTest::GLTest {
 };
 
 TEST_F(Frame, SkyAboveTheHorizonAndPostProcessingFiltersThePlainImage) {
-    // The terrain, water and sky sources beside the tests compiled and linked.
-    ASSERT_EQ(graphics::shaders_ok, 1);
+    ASSERT_EQ(graphics::shaders_ok, 1);  // the sources beside the tests built
     t.view = KR::Vector4(0, 88, 60, 0);  // nearly horizontal, looking north over the valley
     t.Draw();
     EXPECT_GT(Pixel(kView / 2, kView - 4)[3], 60) << "no sky above the horizon";
