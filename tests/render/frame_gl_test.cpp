@@ -151,14 +151,11 @@ TEST_F(Frame, ObjectsAreGreyCubesRedWhenSelectedAndFoodIsAGreenTuft) {
     food->amount() = 4;
     t.TakeObjectSnapshot();
     t.Draw();
-    int green = 0, other = 0;
+    int green = 0, other = 0;  // other: any lit pixel not green
     const std::vector<uint8_t> image = Image();
-    for (size_t k = 0; k < image.size(); k += 3) {
-        if (image[k + 1] > 100 && image[k] < 20 && image[k + 2] < 20)
-            ++green;
-        else if (image[k] + image[k + 1] + image[k + 2] > 30)
-            ++other;
-    }
+    for (size_t k = 0; k < image.size(); k += 3)
+        (image[k + 1] > 100 && image[k] < 20 && image[k + 2] < 20 ? green : other) +=
+            image[k] + image[k + 1] + image[k + 2] > 30;
     EXPECT_GT(green, 20);
     EXPECT_EQ(other, 0);
 }
