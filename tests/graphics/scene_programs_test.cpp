@@ -48,9 +48,7 @@ class SceneProgramsTest : public QorTest::GLTest {
     }
     void TearDown() override {
         graphics::SetPostProcessRebuild({});
-        KR::environment.clear_shaders();
-        graphics::water_program = graphics::terrain_program = graphics::sky_program = nullptr;
-        graphics::shaders_ok = 0;
+        graphics::ReleaseShaders();
         GLTest::TearDown();
     }
     void Reload() {

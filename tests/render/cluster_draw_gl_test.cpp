@@ -147,13 +147,13 @@ TEST_F(ClusterDraw, WaterShowsThePresetTintAndTheSunItsLightOnBothPaths) {
         display = configured;
         display.use_shaders = use_shaders;
         SCOPED_TRACE(use_shaders ? "shaders" : "fixed functions");
-        display.water_color = kWaterBlood;
-        const rgb blood = Draw().Mean(kWaterX, 128);
-        display.water_color = kWaterMilk;
-        const rgb milk = Draw().Mean(kWaterX, 128);
-        display.water_color = kWaterLagoon;
+        const auto water = [&](int colour) {
+            display.water_color = colour;
+            return Draw().Mean(kWaterX, 128);
+        };
+        const rgb blood = water(kWaterBlood), milk = water(kWaterMilk),
+                  lagoon = water(kWaterLagoon);
         const image lagoon_image = Draw();
-        const rgb lagoon = lagoon_image.Mean(kWaterX, 128);
         EXPECT_GT(blood.r, 1.5f * std::max(blood.g, blood.b));
         EXPECT_GT(milk.Sum(), 1.5f * lagoon.Sum());
         EXPECT_GT(std::min(lagoon.g, lagoon.b), 1.2f * lagoon.r);
