@@ -1,5 +1,4 @@
-// The generated post-processing program on the test context: every choice compiles and links,
-// a failed build falls back to fixed functionality, and the drawn colours are the chosen ones.
+// The generated post-processing program: it builds, falls back, and draws the chosen colours.
 #include "graphics/postprocessing_program.h"
 
 #include <cstdint>

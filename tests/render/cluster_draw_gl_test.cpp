@@ -1,5 +1,4 @@
-// One cluster drawn into a small off-screen target on both paths and judged by the pixels
-// read back.
+// One cluster drawn off-screen on both paths, judged by the pixels read back.
 
 #include <cmath>
 #include <functional>

@@ -1,5 +1,4 @@
-// The whole frame on the test context: sky, post-processing, the stage checks, picking and
-// the capture, on a small scene, judged by the pixels read back.
+// The whole frame on a small scene: sky, post-processing, stage checks, picking, capture.
 
 #include <array>
 #include <cmath>
@@ -37,9 +36,8 @@ class Frame : public QorTest::GLTest {
         if (IsSkipped()) return;
         // A 64 x 64 valley flooded to 10: a ridge along x = 32 rising to 25.
         std::vector<float> heights(64 * 64);
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x)
-                heights[size_t(y) * 64 + x] = 25.0f - std::abs(x - 32) * 0.8f;
+        for (size_t k = 0; k < heights.size(); ++k)
+            heights[k] = 25.0f - std::abs(int(k % 64) - 32) * 0.8f;
         t.settings = &s;
         t.BuildFromHeights(heights.data(), 64, 64);
         t.sun = KR::Vector4(-45, 30, 0, 0);
@@ -162,10 +160,9 @@ TEST_F(Frame, ObjectsAreGreyCubesRedWhenSelectedAndFoodIsAGreenTuft) {
 
 TEST_F(Frame, TheRidgeShadowsItsFarSideOnBothPaths) {
     // Dry flat ground at 15 with a wall 15 higher along x = 30 ... 33.
-    std::vector<float> heights(64 * 64, 15.0f);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 30; x <= 33; ++x)
-            heights[size_t(y) * 64 + x] = 30.0f;
+    std::vector<float> heights(64 * 64);
+    for (size_t k = 0; k < heights.size(); ++k)
+        heights[k] = k % 64 >= 30 && k % 64 <= 33 ? 30.0f : 15.0f;
     t.BuildFromHeights(heights.data(), 64, 64);
     display.show_sky = 0;
     t.sun = KR::Vector4(-90, 60, 0, 0);  // in the west, 30 degrees high
