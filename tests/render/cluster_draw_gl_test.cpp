@@ -39,9 +39,8 @@ struct image {
     }
     int Count(const pixel_test& test) const {
         int n = 0;
-        for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < kSide; ++x)
-                n += test(At(x, y)) ? 1 : 0;
+        for (int k = 0; k < kSide * kSide; ++k)
+            n += test(At(k % kSide, k / kSide));
         return n;
     }
 };
@@ -49,9 +48,8 @@ struct image {
 // The pixels of the columns left of `width` whose brightness differs between a and b.
 int Changed(const image& a, const image& b, int width) {
     int n = 0;
-    for (int y = 0; y < kSide; ++y)
-        for (int x = 0; x < width; ++x)
-            n += std::fabs(a.At(x, y).Sum() - b.At(x, y).Sum()) > 0.05f;
+    for (int k = 0; k < kSide * width; ++k)
+        n += std::fabs(a.At(k % width, k / width).Sum() - b.At(k % width, k / width).Sum()) > 0.05f;
     return n;
 }
 
@@ -167,9 +165,7 @@ TEST_F(ClusterDraw, WaterShowsThePresetTintAndTheSunItsLightOnBothPaths) {
         EXPECT_NEAR(ground.Mean(kDryX, 128).Sum(), lagoon_image.Mean(kDryX, 128).Sum(), 0.01f);
         // With shadows on, the ground is first drawn for the ambient light alone: no water.
         display.show_water = display.show_shadows = 1;
-        if (!use_shaders) {
-            EXPECT_EQ(Draw().pixels, ground.pixels);
-        }
+        EXPECT_TRUE(use_shaders || Draw().pixels == ground.pixels);  // fixed path only
     }
 }
 
