@@ -81,7 +81,7 @@ KR::Texture* Find(const char* name) {
     return nullptr;
 }
 
-TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
+TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndFramebufferAndANewSkyBoxInPlace) {
     const std::string log = QorTest::SetUpSmallScene();
     size_t at = 0;
     for (const char* section :
@@ -138,6 +138,17 @@ TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &shadow_width);
     EXPECT_EQ(shadow_width, display.tex_shadow_size);
     EXPECT_GT(display.tex_shadow_size, 512);
+    // A new sky box replaces the old one in its place in the library; a size that is no
+    // power of two is brought to one the driver takes.
+    const int count = KR::environment.textures.Count();
+    KR::Texture* clouds = gl_state.tex_sky_clouds;
+    graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
+    EXPECT_EQ(KR::environment.textures.Count(), count);
+    EXPECT_EQ(gl_state.tex_sky_clouds, clouds);
+    EXPECT_EQ(clouds->width, 16);
+    graphics::CreateSkyBoxTextures(100, -1, -1, -1);
+    EXPECT_EQ(clouds->width, 64);
+
     // The post-processing program is built with the rest and released with it.
     EXPECT_TRUE(graphics::postproc_program && std::filesystem::exists("postproc.frag"));
     graphics::ReleaseOpenGL();
@@ -196,19 +207,6 @@ TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
     // A minimised window keeps the last aspect instead of an infinite one.
     graphics::UpdateView({800, 0, false, 200});
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
-}
-
-TEST_F(OpenGLSetup, ANewSkyBoxReplacesTheOldOneInThePlaceOfTheLibrary) {
-    QorTest::SetUpSmallScene();
-    const int count = KR::environment.textures.Count();
-    KR::Texture* clouds = gl_state.tex_sky_clouds;
-    graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
-    EXPECT_EQ(KR::environment.textures.Count(), count);
-    EXPECT_EQ(gl_state.tex_sky_clouds, clouds);
-    EXPECT_EQ(clouds->width, 16);
-    // A size that is no power of two is brought to one the driver takes.
-    graphics::CreateSkyBoxTextures(100, -1, -1, -1);
-    EXPECT_EQ(clouds->width, 64);
 }
 
 }  // namespace

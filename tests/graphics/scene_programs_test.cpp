@@ -62,7 +62,7 @@ class SceneProgramsTest : public QorTest::GLTest {
     int rebuilds = 0;
 };
 
-TEST_F(SceneProgramsTest, ValidSourcesLoadAllThreeAndReplaceThePrevious) {
+TEST_F(SceneProgramsTest, ValidSourcesLoadAllThreeAndReplaceThePreviousAndNoSupportLeavesNone) {
     EXPECT_STREQ(graphics::water_program->name, "Water");
     EXPECT_STREQ(graphics::terrain_program->name, "Terrain");
     EXPECT_STREQ(graphics::sky_program->name, "Sky");
@@ -73,6 +73,15 @@ TEST_F(SceneProgramsTest, ValidSourcesLoadAllThreeAndReplaceThePrevious) {
     EXPECT_EQ(rebuilds, 2);
     EXPECT_EQ(Library(), (std::vector{graphics::water_program, graphics::terrain_program,
                                       graphics::sky_program}));
+    // Without shader support no program is made and no pointer to an old one is kept.
+    graphics::gl_caps.shader_objects = false;
+    Reload();
+    EXPECT_EQ(log,
+              "Shader support not found! Shader options not avaliable, using only fixed "
+              "functionality!\n");
+    EXPECT_EQ(graphics::shaders_ok, 0);
+    EXPECT_TRUE(!graphics::water_program && !graphics::terrain_program && !graphics::sky_program);
+    EXPECT_EQ(rebuilds, 2);
 }
 
 TEST_F(SceneProgramsTest, AMissingOrBrokenSourceFallsBackToFixedFunctions) {
@@ -103,19 +112,6 @@ TEST_F(SceneProgramsTest, AMissingOrBrokenSourceFallsBackToFixedFunctions) {
     EXPECT_EQ(Library()[0], graphics::water_program);
     EXPECT_TRUE(graphics::terrain_program == nullptr && graphics::sky_program == nullptr);
     EXPECT_EQ(rebuilds, 3);
-}
-
-TEST_F(SceneProgramsTest, WithoutShaderSupportNothingIsCreated) {
-    KR::environment.clear_shaders();
-    graphics::gl_caps.shader_objects = false;
-    Reload();
-    EXPECT_EQ(log,
-              "Shader support not found! Shader options not avaliable, using only fixed "
-              "functionality!\n");
-    EXPECT_EQ(graphics::shaders_ok, 0);
-    // The old pointers went with the library; none may be left dangling.
-    EXPECT_TRUE(!graphics::water_program && !graphics::terrain_program && !graphics::sky_program);
-    EXPECT_EQ(rebuilds, 1);
 }
 
 }  // namespace
