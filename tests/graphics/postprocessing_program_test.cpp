@@ -19,8 +19,6 @@ class PostProcProgram : public QorTest::GLTest {
         GLTest::SetUp();
         if (IsSkipped()) return;
         graphics::gl_caps = graphics::ReadGLCapabilities();
-        ASSERT_TRUE(graphics::gl_caps.shader_objects);
-        graphics::shaders_ok = 1;
     }
     void TearDown() override {
         graphics::ReleasePostProcessing();
