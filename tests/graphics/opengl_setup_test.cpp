@@ -1,43 +1,26 @@
-// The OpenGL set-up end to end on the test context: the report, the requirement checks with
-// capabilities taken away, the named textures and materials, the frame buffers, the view and
-// the release.
-
-#include <GL/glew.h>
-#include <gtest/gtest.h>
+// The OpenGL set-up end to end: report, requirements, textures, frame buffers, view, release.
 
 #include <cstring>
-#include <filesystem>
-#include <string>
+#include <tuple>
 #include <vector>
 
 #include "graphics/capability_report.h"
 #include "graphics/gl_requirements.h"
 #include "graphics/graphics_state.h"
-#include "graphics/opengl_setup.h"
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_textures.h"
 #include "kr/base/error.h"
 #include "kr/gl/environment.h"
-#include "support/console_capture.h"
 #include "support/gl_scene_test.h"
 #include "support/gl_test.h"
-#include "terrain/app_settings.h"
 
 namespace {
 
 using graphics::gl_capabilities;
 using graphics::gl_state;
 
-// Everything the driver under test offers, as set-up would read it.
-gl_capabilities FullCapabilities() {
-    gl_capabilities caps;
-    caps.multitexture = caps.separate_specular = caps.fog_coord = caps.cube_map = true;
-    caps.texture_3d = caps.shadow = caps.shader_objects = caps.framebuffer_object = true;
-    caps.texture_rectangle = true;
-    caps.texture_units = 8;
-    caps.max_texture_size = 2048;
-    return caps;
-}
+// Everything a driver can offer: 8 units, textures up to 2048.
+const gl_capabilities kFull{true, 8, true, true, true, true, true, true, true, true, 2048};
 
 TEST(GLRequirements, EachMissingOneIsNamedInTheOrderTheyAreTestedAndFourUnitsRunRestricted) {
     QorTest::ConsoleCapture log;
@@ -62,7 +45,7 @@ TEST(GLRequirements, EachMissingOneIsNamedInTheOrderTheyAreTestedAndFourUnitsRun
         {nullptr, nullptr, 4, ""},
     };
     for (const auto& c : cases) {
-        gl_capabilities caps = FullCapabilities();
+        gl_capabilities caps = kFull;
         for (bool Caps::*flag : {c.missing, c.also_missing})
             if (flag) caps.*flag = false;
         caps.texture_units = c.units;
@@ -82,7 +65,6 @@ TEST(GLRequirements, EachMissingOneIsNamedInTheOrderTheyAreTestedAndFourUnitsRun
     EXPECT_EQ(extensions.str(), "GL_A\nGL_B\nGL_C\n");
 }
 
-// Runs the whole set-up with small generated textures so the test stays quick.
 class OpenGLSetup : public QorTest::GLTest {
   protected:
     void TearDown() override {
@@ -99,9 +81,8 @@ KR::Texture* Find(const char* name) {
     return nullptr;
 }
 
-TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
+TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndFramebufferAndANewSkyBoxInPlace) {
     const std::string log = QorTest::SetUpSmallScene();
-    // The report's sections in order.
     size_t at = 0;
     for (const char* section :
          {"OpenGL info\n-----------\nVersion:    ", "\nRenderer:   ", "Max Viewport: ",
@@ -120,7 +101,7 @@ TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
         at = found + std::strlen(section);
     }
 
-    struct Expected {
+    const struct {
         const char* name;
         uint32_t target;
         int width, height;
@@ -132,42 +113,43 @@ TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
                     {"WaterWaveNormals", GL_TEXTURE_3D, 16, 16},
                     {"SkyBoxClouds", GL_TEXTURE_CUBE_MAP, 32, 32},
                     {"SkyBoxSpace", GL_TEXTURE_CUBE_MAP, 32, 32}};
-    for (const Expected& e : expected) {
+    for (const auto& e : expected) {
         KR::Texture* t = Find(e.name);
         ASSERT_NE(t, nullptr) << e.name;
-        EXPECT_EQ(t->target, e.target) << e.name;
-        EXPECT_EQ(t->width, e.width) << e.name;
-        EXPECT_EQ(t->height, e.height) << e.name;
-        EXPECT_TRUE(glIsTexture(t->texture_name)) << e.name;
+        EXPECT_EQ(std::tuple(t->target, t->width, t->height, glIsTexture(t->texture_name)),
+                  std::tuple(e.target, e.width, e.height, GLboolean(GL_TRUE)))
+            << e.name;
     }
     EXPECT_EQ(gl_state.tex_tree, Find("Tree01"));
     EXPECT_EQ(gl_state.tex_sky_space, Find("SkyBoxSpace"));
-    // The tree stands on a transparent background.
-    EXPECT_EQ(gl_state.tex_tree->data[3], 0);
-
+    EXPECT_EQ(gl_state.tex_tree->data[3], 0);  // a transparent background
     // Dither texels hold the Bayer matrix times 16 in all four channels.
     const uint8_t* dither = gl_state.tex_dither->data.get();
-    EXPECT_EQ(dither[4 * 1], 192);
-    EXPECT_EQ(dither[4 * 4 + 3], 128);
-    EXPECT_EQ(dither[4 * 15 + 2], 80);
+    EXPECT_EQ(std::tuple(dither[4 * 1], dither[4 * 4 + 3], dither[4 * 15 + 2]),
+              std::tuple(192, 128, 80));
 
-    ASSERT_NE(gl_state.mat_terrain, nullptr);
     EXPECT_STREQ(gl_state.mat_terrain->name, "Terrain");
-    EXPECT_FLOAT_EQ(gl_state.mat_terrain->GetShininess(), 128.0f);
-    EXPECT_EQ(gl_state.mat_water->face, uint32_t(GL_FRONT_AND_BACK));
+    EXPECT_STREQ(gl_state.mat_water->name, "Water");
     EXPECT_FLOAT_EQ(gl_state.mat_water->GetColor(KR::kMatSpecular)[0], 1.0f);
-    EXPECT_FLOAT_EQ(gl_state.mat_terrain->GetColor(KR::kMatAmbient)[0], 0.3f);
 
-    ASSERT_NE(gl_state.shadow_framebuffer, 0u);
-    GLint shadow_width = 0;
+    GLint shadow_width = 0;  // the frame buffer's use is in the report
     glBindTexture(GL_TEXTURE_2D, gl_state.shadow_texture);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &shadow_width);
     EXPECT_EQ(shadow_width, display.tex_shadow_size);
     EXPECT_GT(display.tex_shadow_size, 512);
-    EXPECT_EQ(gl_state.postproc_supported, 1);
+    // A new sky box replaces the old one in its place in the library; a size that is no
+    // power of two is brought to one the driver takes.
+    const int count = KR::environment.textures.Count();
+    KR::Texture* clouds = gl_state.tex_sky_clouds;
+    graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
+    EXPECT_EQ(KR::environment.textures.Count(), count);
+    EXPECT_EQ(gl_state.tex_sky_clouds, clouds);
+    EXPECT_EQ(clouds->width, 16);
+    graphics::CreateSkyBoxTextures(100, -1, -1, -1);
+    EXPECT_EQ(clouds->width, 64);
+
     // The post-processing program is built with the rest and released with it.
-    ASSERT_NE(graphics::postproc_program, nullptr);
-    EXPECT_TRUE(std::filesystem::exists("postproc.frag"));
+    EXPECT_TRUE(graphics::postproc_program && std::filesystem::exists("postproc.frag"));
     graphics::ReleaseOpenGL();
     EXPECT_EQ(graphics::postproc_program, nullptr);
 }
@@ -175,15 +157,14 @@ TEST_F(OpenGLSetup, MakesEveryNamedTextureMaterialAndTheShadowFramebuffer) {
 TEST_F(OpenGLSetup, WithoutFramebufferObjectsTheShadowMapIsCopied) {
     const std::string log =
         QorTest::SetUpSmallScene({[](gl_capabilities& caps) { caps.framebuffer_object = false; }});
-    EXPECT_NE(log.find("  Not supported! (framebuffer object = NOT, texture rectangle = OK)\n\n"),
+    EXPECT_NE(log.find("  Not supported! (framebuffer object = NOT, texture rectangle = OK)\n\n"
+                       "Textures\n"),
               std::string::npos);
-    EXPECT_NE(log.find("GL_EXT_framebuffer_object not supported. Using glCopyTexSubImage2D() to "
-                       "render shadow map, requires window at least 512x512 to render "
-                       "corectly.\n"),
+    EXPECT_NE(log.find("\nFramebuffer\n-----------\nGL_EXT_framebuffer_object not supported. Using "
+                       "glCopyTexSubImage2D() to render shadow map, requires window at least "
+                       "512x512 to render corectly.\n\nInit complete"),
               std::string::npos);
-    EXPECT_EQ(log.find("Using Framebuffer Object"), std::string::npos);
     EXPECT_EQ(gl_state.shadow_framebuffer, 0u);
-    EXPECT_EQ(gl_state.postproc_supported, 0);
     EXPECT_EQ(display.tex_shadow_size, 512);
 }
 
@@ -203,7 +184,7 @@ TEST_F(OpenGLSetup, AMissingRequirementEndsSetUpBeforeAnyTextureIsMade) {
 
 TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
     QorTest::SetUpSmallScene();
-    // The viewport's x and width, and the width of the colour target post-processing reads.
+    // The viewport's x and width, and the width of the colour target.
     const auto view = [] {
         GLint viewport[4] = {}, target_width = 0;
         glGetIntegerv(GL_VIEWPORT, viewport);
@@ -214,35 +195,17 @@ TEST_F(OpenGLSetup, TheViewFollowsTheWindowAndTheToolbox) {
     graphics::UpdateView({800, 600, true, 200});
     EXPECT_FLOAT_EQ(gl_state.view_aspect, 1.0f);
     EXPECT_EQ(view(), (std::vector<GLint>{200, 600, 600}));
-    // Hiding the toolbox widens the view to the whole area and the target with it.
     graphics::UpdateView({800, 600, false, 200});
     EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
     // A toolbox wider than the window leaves no view: nothing is re-created.
-    const uint32_t target = gl_state.color_texture;
     graphics::UpdateView({150, 600, true, 200});
     EXPECT_EQ(gl_state.view_width, 0);
-    EXPECT_EQ(gl_state.color_texture, target);
     EXPECT_EQ(view(), (std::vector<GLint>{0, 800, 800}));
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
     // A minimised window keeps the last aspect instead of an infinite one.
     graphics::UpdateView({800, 0, false, 200});
     EXPECT_NEAR(gl_state.view_aspect, 800.0f / 600.0f, 1e-6);
-}
-
-TEST_F(OpenGLSetup, ANewSkyBoxReplacesTheOldOneInThePlaceOfTheLibrary) {
-    QorTest::SetUpSmallScene();
-    const int count = KR::environment.textures.Count();
-    KR::Texture* clouds = gl_state.tex_sky_clouds;
-    QorTest::ConsoleCapture log;
-    graphics::CreateSkyBoxTextures(16, 0.9f, -1, 0.1f);
-    EXPECT_NE(log.str().find("Skybox clouds: 6 sides of 16x16 px "), std::string::npos);
-    EXPECT_EQ(KR::environment.textures.Count(), count);
-    EXPECT_EQ(gl_state.tex_sky_clouds, clouds);
-    EXPECT_EQ(clouds->width, 16);
-    // A size that is no power of two is brought to one the driver takes.
-    graphics::CreateSkyBoxTextures(100, -1, -1, -1);
-    EXPECT_EQ(clouds->width, 64);
 }
 
 }  // namespace

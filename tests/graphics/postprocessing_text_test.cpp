@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -39,20 +40,25 @@ std::string Sample(const std::string& offset) {
                          : "texture2DRect(uTex,CTR(tc_scene+vec2(" + offset + ")))";
 }
 
-// A box blur over the given sample offsets, in the order written.
-std::string Box(std::initializer_list<const char*> offsets, const char* divisor) {
+std::vector<std::string> Words(const std::string& text) {
+    std::istringstream in(text);
+    return {std::istream_iterator<std::string>(in), {}};
+}
+
+// A box blur over the sample offsets, in the order written.
+std::string Box(const std::string& offsets, const char* divisor) {
     std::string text = "vec4 color = (";
-    for (const char* offset : offsets)
+    for (const std::string& offset : Words(offsets))
         text += Sample(offset) + "+";
     return text + "vec4(0.0,0.0,0.0,0.0))/" + divisor + ";\n";
 }
 
-// A kernel's taps {offset, weight} joined by '+'; offset "c" is the plain centre.
-std::string Taps(std::initializer_list<std::pair<const char*, const char*>> taps) {
+// A kernel's taps "offset*weight" joined by '+'; offset "c" is the plain centre.
+std::string Taps(const std::string& taps) {
     std::string text;
-    for (const auto& [offset, weight] : taps) {
+    for (const std::string& tap : Words(taps)) {
         if (!text.empty()) text += '+';
-        text += Sample(offset) + '*' + weight;
+        text += Sample(tap.substr(0, tap.find('*'))) + tap.substr(tap.find('*'));
     }
     return text;
 }
@@ -74,9 +80,8 @@ postproc_options Options(int transform, int convolution, std::string_view boxes)
 // Every transform and every convolution once, with the check boxes' pieces among them.
 TEST(PostProcText, FragmentTextForEachOptionSet) {
     const std::string none = "vec2 s=c;\n";
-    const auto cross = [](const char* centre) {  // sharpen and edge
-        return Taps(
-            {{"c", centre}, {"-1,0", "-1.0"}, {"1,0", "-1.0"}, {"0,-1", "-1.0"}, {"0,1", "-1.0"}});
+    const auto cross = [](const std::string& centre) {  // sharpen and edge
+        return Taps("c*" + centre + " -1,0*-1.0 1,0*-1.0 0,-1*-1.0 0,1*-1.0");
     };
     const struct {
         postproc_options options;
@@ -93,8 +98,7 @@ TEST(PostProcText, FragmentTextForEachOptionSet) {
         {Options(2, 2, "t"),
          {},
          "vec2 s=mid+dir*(1.0-sin(time*62.8+dist/(param.x*10.0))/(param.y*20))*0.8;\n",
-         Box({"-2,-2", "-2,-1", "-2,0", "-2,1", "-1,-2", "-1,-1", "-1,0", "-1,1", "0,-2", "0,-1",
-              "0,0", "0,1", "1,-2", "1,-1", "1,0", "1,1"},
+         Box("-2,-2 -2,-1 -2,0 -2,1 -1,-2 -1,-1 -1,0 -1,1 0,-2 0,-1 0,0 0,1 1,-2 1,-1 1,0 1,1",
              "16")},
         {Options(3, 4, ""),
          {},
@@ -108,53 +112,26 @@ TEST(PostProcText, FragmentTextForEachOptionSet) {
         {Options(4, 6, "t"),
          {},
          "vec2 s=vec2(c.s+sin(c.s/(param.x*10.0)+time*62.8)*param.y*20.0, c.t);\n",
-         "vec4 color = (abs(" +
-             Taps({{"-1,-1", "1.0"},
-                   {"1,-1", "-1.0"},
-                   {"-1,0", "2.0"},
-                   {"1,0", "-2.0"},
-                   {"-1,1", "1.0"},
-                   {"1,1", "-1.0"}}) +
-             ")+abs(" +
-             Taps({{"-1,-1", "-1.0"},
-                   {"0,-1", "-2.0"},
-                   {"1,-1", "-1.0"},
-                   {"-1,1", "1.0"},
-                   {"0,1", "2.0"},
-                   {"1,1", "1.0"}}) +
-             "));\n"},
+         "vec4 color = (abs(" + Taps("-1,-1*1.0 1,-1*-1.0 -1,0*2.0 1,0*-2.0 -1,1*1.0 1,1*-1.0") +
+             ")+abs(" + Taps("-1,-1*-1.0 0,-1*-2.0 1,-1*-1.0 -1,1*1.0 0,1*2.0 1,1*1.0") + "));\n"},
         {Options(5, 7, "c"),
          {128, 256},
          kNoise + "0.0)).xy-0.5)*param.x*100.0;\ns=s*vec2(128/width,128/height);\n",
-         "vec4 color = (" +
-             Taps({{"-1,-1", "-2.0"},
-                   {"0,-1", "-1.0"},
-                   {"-1,0", "-1.0"},
-                   {"0,0", "1.0"},
-                   {"1,0", "1.0"},
-                   {"0,1", "1.0"},
-                   {"1,1", "2.0"}}) +
+         "vec4 color = (" + Taps("-1,-1*-2.0 0,-1*-1.0 -1,0*-1.0 0,0*1.0 1,0*1.0 0,1*1.0 1,1*2.0") +
              ");\n"},
         {Options(5, 8, "t"),
          {128, 256},
          kNoise + "time)).xy-0.5)*param.x*100.0;\n",
-         "vec4 color = (" +
-             Taps({{"-1,-1", "-2.0"},
-                   {"1,-1", "-2.0"},
-                   {"-1,1", "-2.0"},
-                   {"1,1", "-2.0"},
-                   {"0,0", "8.0"}}) +
-             ");\n"},
+         "vec4 color = (" + Taps("-1,-1*-2.0 1,-1*-2.0 -1,1*-2.0 1,1*-2.0 0,0*8.0") + ");\n"},
         {Options(6, 1, "c"),
          {128, 512},
          kTexture + "s=s*vec2(512/width,512/height);\n",
-         Box({"-1,-1", "-1,0", "0,-1", "0,0"}, "4")},
+         Box("-1,-1 -1,0 0,-1 0,0", "4")},
         {Options(6, 0, "c"), {128, 0}, kTexture, kPlain},  // "Dist" not made yet
         {Options(0, 3, "gi"),
          {},
          none,
-         Box({"-6,-6", "-6,-3", "-6,0", "-6,3", "-3,-6", "-3,-3", "-3,0", "-3,3", "0,-6", "0,-3",
-              "0,0", "0,3", "3,-6", "3,-3", "3,0", "3,3"},
+         Box("-6,-6 -6,-3 -6,0 -6,3 -3,-6 -3,-3 -3,0 -3,3 0,-6 0,-3 0,0 0,3 3,-6 3,-3 3,0 3,3",
              "16") +
              "float lightness=color.r*0.3+color.g*0.6+color.b*0.1; "
              "color=vec4(lightness,lightness,lightness,1.0);\n"

@@ -1,8 +1,4 @@
-// What UpdateCamera loads and the sun's view and projection against what gluLookAt,
-// gluPerspective and glOrtho build from the same numbers.
-
-#include <GL/glew.h>
-#include <gtest/gtest.h>
+// The camera's and the sun's matrices against what GLU and glOrtho build from the same numbers.
 
 #include <algorithm>
 #include <cmath>
