@@ -7,12 +7,14 @@ Each fault is a section of an INI file:
     file = src/terrain/step_constants.h
     find = kDiagonalShare = 0.8f
     replace = kDiagonalShare = 0.79f
-    tests = Oracle|Grid        ; optional: a ctest -R pattern, else every test
+    tests = Oracle|Grid
 
-`find` must occur exactly once in the file. For every fault the script puts the replacement
-in, builds, runs the tests (stopping at the first failure) and puts the file back, even when
-it is interrupted. A fault is "caught" when a test fails, "no build" when it does not compile
-(such a fault proves nothing: change it) and "missed" when every test passes.
+`tests` is optional: a ctest -R pattern, else every test runs. `find` must occur exactly
+once in the file; no comment may follow a value on its line (code holds semicolons). For
+every fault the script puts the replacement in, builds, runs the tests (stopping at the
+first failure) and puts the file back, even when it is interrupted. A fault is "caught"
+when a test fails, "no build" when it does not compile (such a fault proves nothing: change
+it) and "missed" when every test passes.
 
 Usage: tools/fault_check.py FAULTS.ini [--build DIR] [--only NAME] [--jobs N] [--log FILE]
 With --log, every outcome is also appended to FILE and faults already there are skipped, so
@@ -107,7 +109,7 @@ def main():
     parser.add_argument("--log", help="append outcomes here; skip the faults it holds")
     options = parser.parse_args()
 
-    faults = configparser.ConfigParser(interpolation=None, inline_comment_prefixes=(";",))
+    faults = configparser.ConfigParser(interpolation=None)
     faults.optionxform = str
     faults.read(options.faults, encoding="utf-8")
     names = [n for n in faults.sections() if not options.only or n == options.only]
