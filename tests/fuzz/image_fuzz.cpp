@@ -12,30 +12,29 @@
 #include "kr/image/image_r32.h"
 #include "kr/image/texture.h"
 
+namespace {
+
+// One reader over the bytes; refusals are KR::Error.
+template <class Read>
+void Attempt(const uint8_t* data, size_t size, Read read) {
+    try {
+        KR::ByteReader in(data, size, "fuzz input");
+        read(in);
+    } catch (const KR::Error&) {
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KR::TextureDefaults env;
     KR::Texture texture;
-    try {
-        KR::ByteReader in(data, size, "fuzz input");
-        texture.load_image(in, env, 0);
-    } catch (const KR::Error&) {
-    }
-    try {
-        texture.target = KR::kGlTextureCubeMap;
-        for (int side = 0; side < KR::Texture::kCubeSides; ++side) {
-            KR::ByteReader in(data, size, "fuzz input");
-            texture.load_image(in, env, side);
-        }
-    } catch (const KR::Error&) {
-    }
-    for (int kind = 0; kind < 3; ++kind) {
-        try {
-            KR::ByteReader in(data, size, "fuzz input");
-            if (kind == 0) KR::ReadPng(in);
-            if (kind == 1) KR::ReadPgm(in);
-            if (kind == 2) KR::ReadR32(in);
-        } catch (const KR::Error&) {
-        }
-    }
+    Attempt(data, size, [&](KR::ByteReader& in) { texture.load_image(in, env, 0); });
+    texture.target = KR::kGlTextureCubeMap;
+    for (int side = 0; side < KR::Texture::kCubeSides; ++side)
+        Attempt(data, size, [&](KR::ByteReader& in) { texture.load_image(in, env, side); });
+    Attempt(data, size, [](KR::ByteReader& in) { KR::ReadPng(in); });
+    Attempt(data, size, [](KR::ByteReader& in) { KR::ReadPgm(in); });
+    Attempt(data, size, [](KR::ByteReader& in) { KR::ReadR32(in); });
     return 0;
 }

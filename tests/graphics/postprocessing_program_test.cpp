@@ -13,9 +13,9 @@
 #include "graphics/gl_capabilities.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/shader.h"
-#include "kr/test_files.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ TEST_F(PostProcProgram, AFailedBuildIsLoggedAndSwitchesTheShadersOff) {
         ASSERT_GE(text.size(), lines.size());
         EXPECT_EQ(text.substr(text.size() - lines.size()), lines) << "rebuild " << rebuild;
         EXPECT_EQ(graphics::shaders_ok, 0);
-        EXPECT_EQ(qor_test::ReadBytes("postproc.frag"), broken);
+        EXPECT_EQ(QorTest::ReadBytes("postproc.frag"), broken);
         graphics::ReleasePostProcessing();
     }
     // Without shader objects nothing is written or built.

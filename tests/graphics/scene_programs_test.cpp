@@ -10,9 +10,9 @@
 #include "kr/base/error.h"
 #include "kr/base/text_file.h"
 #include "kr/gl/environment.h"
-#include "kr/test_files.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ class SceneProgramsTest : public QorTest::GLTest {
         for (const char* file : kFiles) {
             // Sources beside the test program would be taken before the working folder's.
             ASSERT_FALSE(fs::exists(KR::ExecutableFolder() + file)) << file;
-            qor_test::WriteBytes(file, fs::path(file).extension() == ".vert" ? kVertex : kFragment);
+            QorTest::WriteBytes(file, fs::path(file).extension() == ".vert" ? kVertex : kFragment);
         }
         graphics::SetPostProcessRebuild([this] { ++rebuilds; });
         Reload();
@@ -123,7 +123,7 @@ TEST_F(SceneProgramsTest, AMissingOrBrokenSourceFallsBackToFixedFunctions) {
     EXPECT_EQ(KR::environment.shaders.Count(), 3);  // the half-loaded "Sky" stays too
 
     // A program that does not link stops the reload at that program.
-    qor_test::WriteBytes("terrain.frag", "void main() { gl_FragColor = }\n");
+    QorTest::WriteBytes("terrain.frag", "void main() { gl_FragColor = }\n");
     Reload();
     EXPECT_EQ(graphics::shaders_ok, 0);
     EXPECT_EQ(Occurrences(log,

@@ -17,6 +17,7 @@
 
 #include "kr/base/byte_reader.h"
 #include "kr/base/error.h"
+#include "kr/error_text.h"
 #include "kr/image/bmp_writer.h"
 #include "kr/image/cube_name.h"
 #include "kr/image/image_pgm.h"
@@ -25,7 +26,7 @@
 #include "kr/image/rgba_scale.h"
 #include "kr/image/texture.h"
 #include "kr/image_samples.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 
 // Every allocation of the program passes here, so a reader that trusts a header shows.
 static std::atomic<size_t> largest_allocation{0};
@@ -47,6 +48,7 @@ namespace {
 using QorTest::BmpBytes;
 using QorTest::BmpSample;
 using QorTest::CelBytes;
+using QorTest::ErrorOf;
 using QorTest::TexBytes;
 
 const KR::TextureDefaults kEnv;
@@ -59,17 +61,6 @@ std::string WriteSample(const std::string& name, const std::string& bytes) {
 
 std::vector<uint8_t> Texels(const KR::Texture& t) {
     return std::vector<uint8_t>(t.data.get(), t.data.get() + t.side_bytes());
-}
-
-// The message of the KR::Error the call raises, "" when it raises none.
-template <class Call>
-std::string ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const KR::Error& e) {
-        return e.Message();
-    }
-    return "";
 }
 
 // A file loaded as a 2D texture: its size and R, G, B, A texels, or the file error's message.
@@ -434,8 +425,9 @@ TEST(TextureFiles, CubeMapSidesFollowTheNamePattern) {
     EXPECT_FALSE(lone.data);
 }
 
-TEST(BmpWriter, CaptureOfAnOddWidthIsByteExact) {
-    // 641 pixels of 3 bytes are 1923 bytes, padded to 1924 with a zero; the rows turn to BGR.
+// Captures turn RGB rows to BGR, padded with zeros (641 x 3 bytes: 1923, padded to 1924); the
+// grey writer puts grey i at palette entry i.
+TEST(BmpWriter, FilesAreByteExactAndFailuresReported) {
     std::vector<uint8_t> rgb(641 * 3 * 3);
     BmpSample want{.width = 641, .height = 3, .pad = '\0', .resolution = 0};
     for (size_t i = 0; i < rgb.size(); ++i)
@@ -445,43 +437,24 @@ TEST(BmpWriter, CaptureOfAnOddWidthIsByteExact) {
     const std::string file = QorTest::ScratchFile("capture.bmp");
     KR::SaveRGB2BMP(file.c_str(), 641, 3, rgb.data());
     EXPECT_TRUE(QorTest::ReadBytes(file) == BmpBytes(want));
-}
 
-TEST(BmpWriter, PalettedFilesCarryAPaletteOfTheRoundedDepth) {
-    KR::BitmapDesc desc{5, 2, 1, 8};
-    const std::vector<uint8_t> info = KR::CreateBitmapInfoStruct(desc);
-    ASSERT_EQ(info.size(), 40u + 256 * 4);
-    EXPECT_EQ(info[20], 8 * 2);  // rows of 5 bytes padded to 8
-    EXPECT_EQ(info[32] | info[33] << 8, 256);
-    desc.bits_per_pixel = 3;  // rounds up to 4 bits: 16 colours
-    EXPECT_EQ(KR::CreateBitmapInfoStruct(desc).size(), 40u + 16 * 4);
-
-    // The grey writer: palette entry i is grey i, between the headers and the padded rows.
-    const uint8_t values[3 * 2] = {0, 128, 255, 7, 8, 9};
-    BmpSample want{.width = 3,
-                   .height = 2,
-                   .bits = 8,
-                   .colours_used = 256,
-                   .rows = {0, 128, 255, 7, 8, 9},
-                   .pad = '\0',
-                   .resolution = 0};
+    want = {
+        .width = 3, .height = 2, .bits = 8, .colours_used = 256, .rows = {0, 128, 255, 7, 8, 9}};
+    want.pad = '\0', want.resolution = 0;
     for (int i = 0; i < 256; ++i)
         want.palette.insert(want.palette.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
-    const std::string file = QorTest::ScratchFile("grey8.bmp");
-    KR::SaveGrey2BMP(file.c_str(), 3, 2, values);
+    KR::SaveGrey2BMP(file.c_str(), 3, 2, want.rows.data());
     EXPECT_TRUE(QorTest::ReadBytes(file) == BmpBytes(want));
-}
+    EXPECT_EQ(KR::CreateBitmapInfoStruct({5, 2, 1, 3}).size(), 40u + 16 * 4);  // 3 bits: 16 colours
 
-TEST(BmpWriter, RefusesBadSizesAndReportsUnwritableFiles) {
-    const uint8_t rgb[12] = {};
-    EXPECT_THROW(KR::SaveRGB2BMP(QorTest::ScratchFile("a.bmp").c_str(), 0, 2, rgb), KR::Error);
-    EXPECT_THROW(KR::SaveRGB2BMP(QorTest::ScratchFile("a.bmp").c_str(), 2, -2, rgb), KR::Error);
+    EXPECT_THROW(KR::SaveRGB2BMP(file.c_str(), 0, 2, rgb.data()), KR::Error);
+    EXPECT_THROW(KR::SaveRGB2BMP(file.c_str(), 2, -2, rgb.data()), KR::Error);
     EXPECT_THROW(KR::CreateBitmapInfoStruct({100000, 100000, 1, 24}), KR::Error);
-    EXPECT_EQ(ErrorOf([&] { KR::SaveRGB2BMP("/nonexistent-folder/a.bmp", 2, 2, rgb); }),
+    EXPECT_EQ(ErrorOf([&] { KR::SaveRGB2BMP("/nonexistent-folder/a.bmp", 2, 2, rgb.data()); }),
               "KR::CreateBMPFile: CreateFile");
     // A full device accepts the open but not the bytes.
-    std::vector<uint8_t> big(size_t(512) * 512 * 3);
-    EXPECT_THROW(KR::SaveRGB2BMP("/dev/full", 512, 512, big.data()), KR::ErrorFile);
+    rgb.resize(size_t(512) * 512 * 3);
+    EXPECT_THROW(KR::SaveRGB2BMP("/dev/full", 512, 512, rgb.data()), KR::ErrorFile);
 }
 
 // Scales a grey image (alpha 255) and answers the grey values; alpha must stay 255.

@@ -15,6 +15,7 @@
 
 #include "kr/base/error.h"
 #include "kr/base/random.h"
+#include "kr/error_text.h"
 #include "kr/noise/improved_noise.h"
 #include "kr/noise/perlin_noise_2d.h"
 #include "kr/noise/perlin_noise_3d.h"
@@ -119,17 +120,9 @@ TEST(PerlinNoise, ParametersPeriodsExtremesAndErrors) {
     EXPECT_EQ(unit.offset_y, y);
     EXPECT_EQ(unit.offset_z, z);
 
-    auto message = [](auto call) {
-        try {
-            call();
-        } catch (const KR::ErrorMem& e) {
-            return e.Message();
-        }
-        return std::string("no error");
-    };
-    EXPECT_EQ(message([&] { n.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
+    EXPECT_EQ(QorTest::ErrorOf<KR::ErrorMem>([&] { n.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
               "KR::PerlinNoise2D::SetParams: rep_arr=new Vec2i[octaves];");
-    EXPECT_EQ(message([&] { unit.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
+    EXPECT_EQ(QorTest::ErrorOf<KR::ErrorMem>([&] { unit.SetParams(0xFFFFFFFFu, 2.0f, 1); }),
               "KR::PerlinNoise3D::SetParams: rep_arr=new Vec3i[octaves];");
     EXPECT_THROW(n.SetSize(10, 10, 0), KR::ErrorParam);
     EXPECT_THROW(unit.SetSize(10, 10, 10, 0), KR::ErrorParam);

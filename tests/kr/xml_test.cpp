@@ -7,8 +7,8 @@
 #include <string>
 #include <tuple>
 
-#include "kr/test_files.h"
 #include "kr/xml/xml_element.h"
+#include "support/test_files.h"
 
 namespace {
 
