@@ -1,6 +1,4 @@
-// Fuzz entry for the image readers: the bytes are read as a 2D texture, as the six sides of a
-// cube map and as each kind of height map. Refusals are KR::Error; anything else (a crash, a
-// sanitizer report, an escaping exception) is a finding.
+// Fuzz entry: the bytes as a 2D texture, as six cube sides and as each kind of height map.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +12,7 @@
 
 namespace {
 
-// One reader over the bytes; refusals are KR::Error.
+// Refusals are KR::Error; anything else (a crash, a sanitizer report) is a finding.
 template <class Read>
 void Attempt(const uint8_t* data, size_t size, Read read) {
     try {

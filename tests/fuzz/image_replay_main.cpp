@@ -1,7 +1,5 @@
-// Runs the image fuzz entry without a fuzzer. Without arguments it replays its own corpus
-// (valid samples and mutations of them); "--write DIR" only writes that corpus, to seed a
-// real fuzzing run; other arguments are files to replay, such as a crash input the fuzzer
-// left.
+// The image fuzz entry without a fuzzer, over its own corpus (valid samples and mutations);
+// "--write DIR" writes that corpus to seed a fuzzer; file arguments are replayed instead.
 
 #include <cstdint>
 #include <cstdio>

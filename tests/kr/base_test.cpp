@@ -1,5 +1,4 @@
-// The base and math units: errors and their texts, the console, the name list, the random
-// sequence, text conversion, the processor check, text files, alignment, vectors and matrices.
+// The base and math units: errors, console, name list, random numbers, text, vectors, matrices.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -40,8 +39,7 @@ TEST(Error, MessageJoinsPlaceAndDetailAndEachTypeAddsItsField) {
     KR::Error plain("vertex_2d_field::Allocate", ": Can't allocate cluster vertex!");
     EXPECT_EQ(plain.Message(), "vertex_2d_field::Allocate: Can't allocate cluster vertex!");
     EXPECT_STREQ(plain.what(), plain.Message().c_str());
-    // A one-character parameter or file name is not worth showing. Caught as the base, each
-    // keeps its own text and caption.
+    // Each type keeps its text and caption; a one-character parameter or file is not shown.
     auto expect = [](const KR::Error& e, const std::string& text, const std::string& caption) {
         EXPECT_EQ(e.FullText(), text);
         EXPECT_EQ(e.Caption(), caption);
@@ -164,7 +162,7 @@ TEST(NameLib, IterationRestartsAfterTheEndRemoveRelinksAndNamedAddOwnsUntilClear
 
 constexpr uint32_t kMmx = 1u << 23, kFxsave = 1u << 24, kSse = 1u << 25, kSse2 = 1u << 26;
 
-TEST(Utils, ProcessorFeaturesAndTheClockInSeconds) {
+TEST(Utils, ProcessorFeaturesClockTextFilesAndAlignment) {
     const KR::ProcessorFeatures all = KR::DecodeProcessorFeatures(kMmx | kFxsave | kSse | kSse2, 1);
     EXPECT_EQ(all.mmx + all.sse + all.sse2 + all.sse3 + all.fxsave, 5);
     EXPECT_NO_THROW(KR::CheckProcessorFeatures(all));
@@ -181,9 +179,7 @@ TEST(Utils, ProcessorFeaturesAndTheClockInSeconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_GE(KR::GetTime() - start, 0.019);
     EXPECT_LT(KR::GetTime() - start, 5.0);
-}
 
-TEST(Utils, LoadTextFileReadsRawBytesAndAligned16Allocates) {
     const std::string bytes("line\r\nwith\0zero\n", 16), file = QorTest::ScratchFile("text.txt");
     QorTest::WriteBytes(file, bytes);
     const std::string loaded = KR::LoadTextFile(file.c_str());
@@ -276,9 +272,8 @@ TEST(StringConvert, IntAndFloatReadLikeStreamExtraction) {
               "KR::StringToFloat: Conversion error!");
 }
 
-// Plain decimals take a short way of their own; it must give the library's bits, also for
-// texts exactly halfway between two floats, at the ends of the float range and for floats
-// written with six digits.
+// Plain decimals take a short way of their own; it must give the library's bits, also halfway
+// between two floats, at the ends of the range and for floats written with six digits.
 TEST(StringConvert, PlainDecimalsGiveTheLibrarysBits) {
     auto expect_library = [](const char* text) {
         const char* begin = text + (*text == '+');
@@ -314,7 +309,7 @@ void ExpectNear(const Vector4& v, float x, float y, float z, float w) {
         EXPECT_NEAR(got, want, 1e-6f);
 }
 
-TEST(Vector, LengthsAndNormalisationLeaveWOutWhereTheyShould) {
+TEST(VectorAndMatrix, WStaysOutWhereItShouldAndTransformsFollowOpenGL) {
     static_assert(alignof(Vector4) == 16 && sizeof(Vector4) == 16);
     ExpectNear(Vector4(1.0f, 2.0f), 1, 2, 0, 0);  // built from fewer components: w is 0, not 1
     const Vector4 v(3.0f, 4.0f, 0.0f, 5.0f);
@@ -328,9 +323,7 @@ TEST(Vector, LengthsAndNormalisationLeaveWOutWhereTheyShould) {
 
     EXPECT_EQ(KR::Distance(KR::Vector2(1.0f, 1.0f), KR::Vector2(4.0f, 5.0f)), 5.0f);
     EXPECT_NEAR(KR::Vector2(6.0f, 8.0f).Normalized().y, 0.8f, 1e-7f);
-}
 
-TEST(Matrix, LayoutAndTransformsFollowOpenGL) {
     static_assert(alignof(Matrix4x4) == 16 && sizeof(Matrix4x4) == 64);
     const Matrix4x4 t = Matrix4x4::Translation(1, 2, 3);
     ExpectNear(t.Transpose().Row(3), 1, 2, 3, 1);  // elements 12 to 15

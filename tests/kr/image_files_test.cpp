@@ -1,6 +1,4 @@
-// Image files: the texture, grey height-map and bitmap readers and writers, and the rescaler.
-// Good files decode texel for texel; bad ones raise the reader's file error before anything
-// large is allocated; the content, not the name, decides the texture reader.
+// The texture, grey height-map and bitmap readers and writers, and the rescaler.
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -133,8 +131,7 @@ Reader R32(int w, int h) {
     return [=](KR::ByteReader& in) { KR::ReadR32(in, w, h); };
 }
 
-// The message of the file error the reader raises on the bytes ("" when it reads them); a
-// refusal must come before anything large is allocated.
+// The reader's file error on the bytes ("" if none), raised before anything large is allocated.
 std::string Refusal(const Reader& read, const std::string& bytes) {
     KR::ByteReader in(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     largest_allocation = 0;
@@ -201,8 +198,7 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
     EXPECT_EQ(LoadFile(WriteSample("opaque.cel", cases[0].bytes), opaque).texels[3], 255);
 }
 
-// Every row padding of 8 bits, from a full palette ('colours used' 0 means 256; our own writer
-// says 256).
+// Every row padding of 8 bits; 'colours used' 0 means 256, and our own writer says 256.
 TEST(TextureFiles, BmpRowsDecodeForEveryPadding) {
     for (int32_t w = 1; w <= 4; ++w) {
         SCOPED_TRACE(w);
@@ -425,8 +421,7 @@ TEST(TextureFiles, CubeMapSidesFollowTheNamePattern) {
     EXPECT_FALSE(lone.data);
 }
 
-// Captures turn RGB rows to BGR, padded with zeros (641 x 3 bytes: 1923, padded to 1924); the
-// grey writer puts grey i at palette entry i.
+// RGB rows turn to BGR, padded with zeros (641 x 3 to 1924 bytes); grey i is palette entry i.
 TEST(BmpWriter, FilesAreByteExactAndFailuresReported) {
     std::vector<uint8_t> rgb(641 * 3 * 3);
     BmpSample want{.width = 641, .height = 3, .pad = '\0', .resolution = 0};
