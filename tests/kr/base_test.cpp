@@ -35,7 +35,7 @@ using KR::Vector4;
 
 using QorTest::ErrorOf;
 
-TEST(Error, MessageJoinsPlaceAndDetailAndEachTypeAddsItsField) {
+TEST(Error, TextsCaptionsAndShowingThemOnDisplayAndMirror) {
     KR::Error plain("vertex_2d_field::Allocate", ": Can't allocate cluster vertex!");
     EXPECT_EQ(plain.Message(), "vertex_2d_field::Allocate: Can't allocate cluster vertex!");
     EXPECT_STREQ(plain.what(), plain.Message().c_str());
@@ -58,9 +58,8 @@ TEST(Error, MessageJoinsPlaceAndDetailAndEachTypeAddsItsField) {
     EXPECT_STREQ(KR::GLErrorName(0x0506), "Unknown error!");
     EXPECT_EQ(ErrorOf<KR::ErrorGL>([] { KR::ThrowGLError("Draw: ", GL_INVALID_VALUE); }, true),
               "Draw: GL_INVALID_VALUE\n\nOpenGL error code:1281");
-}
 
-TEST(Error, ShowHandsFullTextAndCaptionToDisplayAndMirror) {
+    // Shown errors reach the display hook with their caption, and the mirror file.
     std::vector<std::pair<std::string, std::string>> shown;
     KR::SetErrorDisplay([&](const std::string& text, const std::string& caption) {
         shown.emplace_back(text, caption);

@@ -265,7 +265,7 @@ TEST(ProceduralTextures, WaterNormalFollowsTheSlopeAndWrapsWithinEachFrame) {
     }
 }
 
-TEST(ProceduralTextures, CloudsAreUnitNormalsWithDensityFromBothNoises) {
+TEST(ProceduralTextures, CloudNormalsAndDensityAndTheStarsDrawOrder) {
     KR::RandomSeed(4);
     const ProceduralImage none = KR::CreateSkyBoxClouds(16, 0.0f, 0.3f, false, 2);
     const ProceduralImage full = KR::CreateSkyBoxClouds(16, 1.0f, 0.3f, false, 2);
@@ -294,9 +294,8 @@ TEST(ProceduralTextures, CloudsAreUnitNormalsWithDensityFromBothNoises) {
         EXPECT_EQ(a, n1.Get(t + 5.0f, 10.0f - t, t * 1.5f + 8.0f));
         EXPECT_EQ(b, n3.Get(t + 5.0f, 10.0f - t, t * 1.5f + 8.0f));
     }
-}
 
-TEST(ProceduralTextures, StarsDrawInTheirOrder) {
+    // Stars draw in their order.
     const uint32_t n = 16, pixels = 6 * n * n;
     KR::RandomSeed(8);
     uint32_t start = KR::GetRandomState();
