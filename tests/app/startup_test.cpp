@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/startup_report.h"
-#include "kr/test_files.h"
 #include "support/console_capture.h"
+#include "support/test_files.h"
 #include "terrain/app_settings.h"
 #include "terrain/terrain_generation_info.h"
 
@@ -46,16 +46,16 @@ TEST(StartUp, ReportAndThreadModeWithAndWithoutAConfiguration) {
     EXPECT_FALSE(start("", 1, log));
     EXPECT_EQ(log.substr(log.size() - single.size()), single);
 
-    const std::string off = qor_test::ScratchFile("single.xml");
-    qor_test::WriteBytes(off, "<ini><program multithreading=\"0\"/><terrain x=\"40\"/></ini>");
+    const std::string off = QorTest::ScratchFile("single.xml");
+    QorTest::WriteBytes(off, "<ini><program multithreading=\"0\"/><terrain x=\"40\"/></ini>");
     EXPECT_FALSE(start(off, 2, log));
     EXPECT_EQ(log, report + single);
-    const std::string on = qor_test::ScratchFile("multi.xml");
-    qor_test::WriteBytes(on, "<ini><program multithreading=\"1\"/></ini>");
+    const std::string on = QorTest::ScratchFile("multi.xml");
+    QorTest::WriteBytes(on, "<ini><program multithreading=\"1\"/></ini>");
     EXPECT_TRUE(start(on, 1, log));
     EXPECT_EQ(log.substr(log.size() - multi.size()), multi);
     // A file that is not there is said so, and the defaults stay.
-    EXPECT_TRUE(start(qor_test::ScratchFile("missing.xml"), 2, log));
+    EXPECT_TRUE(start(QorTest::ScratchFile("missing.xml"), 2, log));
     EXPECT_NE(log.find("Bad config file or file format: "), std::string::npos);
     program = program_settings{};
 

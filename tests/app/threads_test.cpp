@@ -6,7 +6,7 @@
 
 #include "app/command_table.h"
 #include "app/test_window.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 #include "terrain/file_name_provider.h"
 
 namespace QorTest {
@@ -20,7 +20,7 @@ class threads_test : public QObject {
         QVERIFY(w.Started());
         QVERIFY(w.run.Multithreading());
         // The scene commands answer their file questions from here.
-        fixed_file_name names(qor_test::ScratchFile("threads.qor"));
+        fixed_file_name names(QorTest::ScratchFile("threads.qor"));
         w.run.scene.file_names = &names;
         for (int round = 0; round < 2; ++round) {
             for (int id :

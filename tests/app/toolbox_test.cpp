@@ -27,7 +27,7 @@
 #include "graphics/postprocessing_program.h"
 #include "graphics/scene_programs.h"
 #include "kr/image/texture.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 #include "terrain/scene_snapshot.h"
 #include "terrain/simulation_settings.h"
 
@@ -37,7 +37,7 @@ class toolbox_test : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test_window> w;
-    fixed_file_name names{qor_test::ScratchFile("edits.qor")};
+    fixed_file_name names{QorTest::ScratchFile("edits.qor")};
 
     void Open(int grid) {
         w.reset();  // one window at a time
@@ -58,7 +58,7 @@ class toolbox_test : public QObject {
     }
     // Whether the post-processing program's text, as generated, holds `part`.
     static bool Generated(const char* part) {
-        return qor_test::ReadBytes("postproc.frag").find(part) != std::string::npos;
+        return QorTest::ReadBytes("postproc.frag").find(part) != std::string::npos;
     }
     // The newest planes as bits: every one, or the ground only.
     std::vector<uint32_t> State(bool whole) const {
@@ -106,7 +106,7 @@ class toolbox_test : public QObject {
              [this] {
                  // The ground written as a height map comes back quantised, and flooded.
                  const std::string scene = names.name;
-                 names.name = qor_test::ScratchFile("edits.png");
+                 names.name = QorTest::ScratchFile("edits.png");
                  Run(app::kCmdExportHeightMap);
                  Run(app::kCmdImportHeightMap);
                  names.name = scene;
@@ -269,7 +269,7 @@ class toolbox_test : public QObject {
     // An edited scene is written to the state folder in the background; a clean exit removes
     // it, and one left behind is offered at the next start and loaded.
     void autosaveAndRestore() {
-        const std::string state = qor_test::ScratchFile("state");
+        const std::string state = QorTest::ScratchFile("state");
         setenv("XDG_STATE_HOME", state.c_str(), 1);
         const std::string file = state + "/qor/autosave.qor";
         Open(24);

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
-#include "kr/test_files.h"
 #include "sim_options.h"
 #include "sim_run.h"
 #include "support/gl_test_context.h"
+#include "support/test_files.h"
 #include "terrain/app_settings.h"
 
 namespace {
@@ -24,8 +24,8 @@ TEST(QorSimPictures, SnapshotAndTimeLapseAreBitmapsOfTheAskedSize) {
     o.threads = 1;
     o.image_width = 64;
     o.image_height = 48;
-    o.snapshot = qor_test::ScratchFile("snap.bmp");
-    o.frames = qor_test::ScratchFile("frames");
+    o.snapshot = QorTest::ScratchFile("snap.bmp");
+    o.frames = QorTest::ScratchFile("frames");
     o.every = 2;
     ASSERT_EQ(RunSim(o), 0);
     const size_t bitmap = 54 + 64 * 48 * 3;
@@ -34,7 +34,7 @@ TEST(QorSimPictures, SnapshotAndTimeLapseAreBitmapsOfTheAskedSize) {
     EXPECT_EQ(std::filesystem::file_size(o.frames + "/frame-000002.bmp"), bitmap);
     EXPECT_FALSE(std::filesystem::exists(o.frames + "/frame-000003.bmp"));
     // Not a picture of nothing: the landscape shows.
-    const std::string bytes = qor_test::ReadBytes(o.snapshot);
+    const std::string bytes = QorTest::ReadBytes(o.snapshot);
     EXPECT_NE(bytes.find_first_not_of('\0', 54), std::string::npos);
 }
 

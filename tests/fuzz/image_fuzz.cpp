@@ -1,6 +1,4 @@
-// Fuzz entry for the image readers: the bytes are read as a 2D texture, as the six sides of a
-// cube map and as each kind of height map. Refusals are KR::Error; anything else (a crash, a
-// sanitizer report, an escaping exception) is a finding.
+// Fuzz entry: the bytes as a 2D texture, as six cube sides and as each kind of height map.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,30 +10,29 @@
 #include "kr/image/image_r32.h"
 #include "kr/image/texture.h"
 
+namespace {
+
+// Refusals are KR::Error; anything else (a crash, a sanitizer report) is a finding.
+template <class Read>
+void Attempt(const uint8_t* data, size_t size, Read read) {
+    try {
+        KR::ByteReader in(data, size, "fuzz input");
+        read(in);
+    } catch (const KR::Error&) {
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KR::TextureDefaults env;
     KR::Texture texture;
-    try {
-        KR::ByteReader in(data, size, "fuzz input");
-        texture.load_image(in, env, 0);
-    } catch (const KR::Error&) {
-    }
-    try {
-        texture.target = KR::kGlTextureCubeMap;
-        for (int side = 0; side < KR::Texture::kCubeSides; ++side) {
-            KR::ByteReader in(data, size, "fuzz input");
-            texture.load_image(in, env, side);
-        }
-    } catch (const KR::Error&) {
-    }
-    for (int kind = 0; kind < 3; ++kind) {
-        try {
-            KR::ByteReader in(data, size, "fuzz input");
-            if (kind == 0) KR::ReadPng(in);
-            if (kind == 1) KR::ReadPgm(in);
-            if (kind == 2) KR::ReadR32(in);
-        } catch (const KR::Error&) {
-        }
-    }
+    Attempt(data, size, [&](KR::ByteReader& in) { texture.load_image(in, env, 0); });
+    texture.target = KR::kGlTextureCubeMap;
+    for (int side = 0; side < KR::Texture::kCubeSides; ++side)
+        Attempt(data, size, [&](KR::ByteReader& in) { texture.load_image(in, env, side); });
+    Attempt(data, size, [](KR::ByteReader& in) { KR::ReadPng(in); });
+    Attempt(data, size, [](KR::ByteReader& in) { KR::ReadPgm(in); });
+    Attempt(data, size, [](KR::ByteReader& in) { KR::ReadR32(in); });
     return 0;
 }

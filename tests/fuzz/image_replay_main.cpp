@@ -1,7 +1,5 @@
-// Runs the image fuzz entry without a fuzzer. Without arguments it replays its own corpus
-// (valid samples and mutations of them); "--write DIR" only writes that corpus, to seed a
-// real fuzzing run; other arguments are files to replay, such as a crash input the fuzzer
-// left.
+// The image fuzz entry without a fuzzer, over its own corpus (valid samples and mutations);
+// "--write DIR" writes that corpus to seed a fuzzer; file arguments are replayed instead.
 
 #include <cstdint>
 #include <cstdio>
@@ -11,7 +9,7 @@
 
 #include "kr/image/image_png.h"
 #include "kr/image_samples.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -23,19 +21,15 @@ uint32_t Next(uint32_t& state) {
     return state >> 16 & 0x7FFF;
 }
 
-// Height maps of each kind; the PNG comes from the program's own writer.
-std::vector<std::string> GreySamples() {
+std::vector<std::string> Corpus() {
+    // Besides the textures, height maps of each kind; the PNG from the program's own writer.
     const std::string png = QorTest::ScratchFile("sample.png");
     KR::WritePng(png.c_str(), {{0, 1000, 65535, 7, 300, 40000}, 3, 2, 65535, true, 0.0f, 12.5f});
-    return {QorTest::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
-            "P2\n2 2\n255\n0 1\n2 255\n", std::string(16, '\x41')};
-}
-
-std::vector<std::string> Corpus() {
-    std::vector<std::string> corpus;
+    std::vector<std::string> corpus, samples = QorTest::ValidSamples();
+    samples.insert(samples.end(),
+                   {QorTest::ReadBytes(png), "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4",
+                    "P2\n2 2\n255\n0 1\n2 255\n", std::string(16, '\x41')});
     uint32_t state = 1;
-    std::vector<std::string> samples = QorTest::ValidSamples(), grey = GreySamples();
-    samples.insert(samples.end(), grey.begin(), grey.end());
     for (const std::string& sample : samples) {
         corpus.push_back(sample);
         corpus.push_back(sample + "JUNK");  // bytes after the image, as a colour profile

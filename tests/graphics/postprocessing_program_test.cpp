@@ -10,6 +10,7 @@
 #include "kr/gl/shader.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TEST_F(PostProcProgram, AFailedBuildIsLoggedAndSwitchesTheShadersOff) {
         EXPECT_EQ(text.substr(text.size() - std::min(text.size(), lines.size())), lines)
             << "rebuild " << rebuild;
         EXPECT_EQ(graphics::shaders_ok, 0);
-        EXPECT_EQ(qor_test::ReadBytes("postproc.frag"), broken);
+        EXPECT_EQ(QorTest::ReadBytes("postproc.frag"), broken);
         graphics::ReleasePostProcessing();
     }
     // Without shader objects nothing is written or built.

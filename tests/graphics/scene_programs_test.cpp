@@ -39,7 +39,7 @@ class SceneProgramsTest : public QorTest::GLTest {
         if (IsSkipped()) return;
         graphics::gl_caps = graphics::ReadGLCapabilities();
         for (const char* file : kFiles)
-            qor_test::WriteBytes(file, fs::path(file).extension() == ".vert" ? kVertex : kFragment);
+            QorTest::WriteBytes(file, fs::path(file).extension() == ".vert" ? kVertex : kFragment);
         graphics::SetPostProcessRebuild([this] { ++rebuilds; });
         Reload();
         ASSERT_EQ(graphics::shaders_ok, 1);
@@ -101,7 +101,7 @@ TEST_F(SceneProgramsTest, AMissingOrBrokenSourceFallsBackToFixedFunctions) {
     EXPECT_EQ(graphics::sky_program, nullptr);
 
     // A program that does not link stops the reload at that program.
-    qor_test::WriteBytes("terrain.frag", "void main() { gl_FragColor = }\n");
+    QorTest::WriteBytes("terrain.frag", "void main() { gl_FragColor = }\n");
     Reload();
     EXPECT_EQ(graphics::shaders_ok, 0);
     EXPECT_TRUE(EndsWith(log,

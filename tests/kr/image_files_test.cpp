@@ -1,6 +1,4 @@
-// Image files: the texture, grey height-map and bitmap readers and writers, and the rescaler.
-// Good files decode texel for texel; bad ones raise the reader's file error before anything
-// large is allocated; the content, not the name, decides the texture reader.
+// The texture, grey height-map and bitmap readers and writers, and the rescaler.
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -17,6 +15,7 @@
 
 #include "kr/base/byte_reader.h"
 #include "kr/base/error.h"
+#include "kr/error_text.h"
 #include "kr/image/bmp_writer.h"
 #include "kr/image/cube_name.h"
 #include "kr/image/image_pgm.h"
@@ -25,7 +24,7 @@
 #include "kr/image/rgba_scale.h"
 #include "kr/image/texture.h"
 #include "kr/image_samples.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 
 // Every allocation of the program passes here, so a reader that trusts a header shows.
 static std::atomic<size_t> largest_allocation{0};
@@ -47,6 +46,7 @@ namespace {
 using QorTest::BmpBytes;
 using QorTest::BmpSample;
 using QorTest::CelBytes;
+using QorTest::ErrorOf;
 using QorTest::TexBytes;
 
 const KR::TextureDefaults kEnv;
@@ -59,17 +59,6 @@ std::string WriteSample(const std::string& name, const std::string& bytes) {
 
 std::vector<uint8_t> Texels(const KR::Texture& t) {
     return std::vector<uint8_t>(t.data.get(), t.data.get() + t.side_bytes());
-}
-
-// The message of the KR::Error the call raises, "" when it raises none.
-template <class Call>
-std::string ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const KR::Error& e) {
-        return e.Message();
-    }
-    return "";
 }
 
 // A file loaded as a 2D texture: its size and R, G, B, A texels, or the file error's message.
@@ -88,10 +77,6 @@ Loaded LoadFile(const std::string& file, const KR::TextureDefaults& env = kEnv) 
         return {0, 0, {}, e.Message()};
     }
     return {t.width, t.height, Texels(t), ""};
-}
-
-Loaded Load(const std::string& bytes) {
-    return LoadFile(WriteSample("sample.img", bytes));
 }
 
 // Index 1: red 63 (gives 251, not 255), index 2: (32, 1, 62), index 3: out of range.
@@ -142,8 +127,7 @@ Reader R32(int w, int h) {
     return [=](KR::ByteReader& in) { KR::ReadR32(in, w, h); };
 }
 
-// The message of the file error the reader raises on the bytes ("" when it reads them); a
-// refusal must come before anything large is allocated.
+// The reader's file error on the bytes ("" if none), raised before anything large is allocated.
 std::string Refusal(const Reader& read, const std::string& bytes) {
     KR::ByteReader in(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     largest_allocation = 0;
@@ -165,7 +149,6 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
         big_texels.insert(big_texels.end(), {251, 0, 0, 255});
     std::copy_n(std::begin({127, 3, 247, 255}), 4, big_texels.end() - 300 * 4);
 
-    const std::vector<uint8_t> two = {60, 50, 40, 255, 30, 20, 10, 0};
     const std::vector<uint8_t> bgr = {3, 2, 1, 255, 6, 5, 4, 255, 9, 8, 7, 255, 12, 11, 10, 255};
     const std::string rgb = BmpBytes({.width = 2, .rows = {1, 2, 3, 4, 5, 6}});
     std::string no_offset = rgb;
@@ -182,10 +165,9 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
         {CelBytes(2, 2, palette, {1, 2, 0, 3}), 2, 2, {0, 0, 0, 0, 255, 0, 0, 255, 251, 0, 0, 255, 127, 3, 247, 255}},
         {CelBytes(300, 300, palette, big), 300, 300, big_texels},  // a 32-bit data length
         {TexBytes(1, 1, {9, 8, 7, 6}, "3D TEX"), 1, 1, {9, 8, 7, 6}},  // one layer
-        {BmpBytes({.width = 2, .bits = 8, .colours_used = 2, .palette = {10, 20, 30, 0, 40, 50, 60, 0}, .rows = {1, 0}}), 2, 1, two},
         // Later header versions: the palette follows the whole header.
         {BmpBytes({.width = 2, .bits = 8, .colours_used = 2, .palette = {10, 20, 30, 0, 40, 50, 60, 0}, .rows = {1, 0},
-                   .info_size = 124}), 2, 1, two},
+                   .info_size = 124}), 2, 1, {60, 50, 40, 255, 30, 20, 10, 0}},
         {BmpBytes({.width = 3, .bits = 16, .rows = {uint8_t(mixed), uint8_t(mixed >> 8), 0xFF, 0x7F, 0, 0}}), 3, 1,
          {255, 132, 8, 255, 255, 255, 255, 255, 0, 0, 0, 255}},
         // A negative height stores the top row first; the buffer stays bottom-up.
@@ -199,7 +181,7 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
-        const Loaded l = Load(c.bytes);
+        const Loaded l = LoadFile(WriteSample("sample.img", c.bytes));
         EXPECT_EQ(l.error, "");
         EXPECT_EQ(l.w * 1000 + l.h, c.w * 1000 + c.h);
         EXPECT_TRUE(l.texels == c.texels);
@@ -210,8 +192,7 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
     EXPECT_EQ(LoadFile(WriteSample("opaque.cel", cases[0].bytes), opaque).texels[3], 255);
 }
 
-// Every row padding of 8 bits, from a full palette ('colours used' 0 means 256; our own writer
-// says 256).
+// Every row padding of 8 bits; 'colours used' 0 means 256, and our own writer says 256.
 TEST(TextureFiles, BmpRowsDecodeForEveryPadding) {
     for (int32_t w = 1; w <= 4; ++w) {
         SCOPED_TRACE(w);
@@ -225,7 +206,7 @@ TEST(TextureFiles, BmpRowsDecodeForEveryPadding) {
             want.insert(want.end(), {uint8_t(index / 2), uint8_t(255 - index), index,
                                      uint8_t(index == 0 ? 0 : 255)});
         }
-        EXPECT_EQ(Load(BmpBytes(b)).texels, want);
+        EXPECT_EQ(LoadFile(WriteSample("sample.bmp", BmpBytes(b))).texels, want);
     }
 }
 
@@ -434,8 +415,8 @@ TEST(TextureFiles, CubeMapSidesFollowTheNamePattern) {
     EXPECT_FALSE(lone.data);
 }
 
-TEST(BmpWriter, CaptureOfAnOddWidthIsByteExact) {
-    // 641 pixels of 3 bytes are 1923 bytes, padded to 1924 with a zero; the rows turn to BGR.
+// RGB rows turn to BGR, padded with zeros (641 x 3 to 1924 bytes); grey i is palette entry i.
+TEST(BmpWriter, FilesAreByteExactAndFailuresReported) {
     std::vector<uint8_t> rgb(641 * 3 * 3);
     BmpSample want{.width = 641, .height = 3, .pad = '\0', .resolution = 0};
     for (size_t i = 0; i < rgb.size(); ++i)
@@ -445,43 +426,24 @@ TEST(BmpWriter, CaptureOfAnOddWidthIsByteExact) {
     const std::string file = QorTest::ScratchFile("capture.bmp");
     KR::SaveRGB2BMP(file.c_str(), 641, 3, rgb.data());
     EXPECT_TRUE(QorTest::ReadBytes(file) == BmpBytes(want));
-}
 
-TEST(BmpWriter, PalettedFilesCarryAPaletteOfTheRoundedDepth) {
-    KR::BitmapDesc desc{5, 2, 1, 8};
-    const std::vector<uint8_t> info = KR::CreateBitmapInfoStruct(desc);
-    ASSERT_EQ(info.size(), 40u + 256 * 4);
-    EXPECT_EQ(info[20], 8 * 2);  // rows of 5 bytes padded to 8
-    EXPECT_EQ(info[32] | info[33] << 8, 256);
-    desc.bits_per_pixel = 3;  // rounds up to 4 bits: 16 colours
-    EXPECT_EQ(KR::CreateBitmapInfoStruct(desc).size(), 40u + 16 * 4);
-
-    // The grey writer: palette entry i is grey i, between the headers and the padded rows.
-    const uint8_t values[3 * 2] = {0, 128, 255, 7, 8, 9};
-    BmpSample want{.width = 3,
-                   .height = 2,
-                   .bits = 8,
-                   .colours_used = 256,
-                   .rows = {0, 128, 255, 7, 8, 9},
-                   .pad = '\0',
-                   .resolution = 0};
+    want = {
+        .width = 3, .height = 2, .bits = 8, .colours_used = 256, .rows = {0, 128, 255, 7, 8, 9}};
+    want.pad = '\0', want.resolution = 0;
     for (int i = 0; i < 256; ++i)
         want.palette.insert(want.palette.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
-    const std::string file = QorTest::ScratchFile("grey8.bmp");
-    KR::SaveGrey2BMP(file.c_str(), 3, 2, values);
+    KR::SaveGrey2BMP(file.c_str(), 3, 2, want.rows.data());
     EXPECT_TRUE(QorTest::ReadBytes(file) == BmpBytes(want));
-}
+    EXPECT_EQ(KR::CreateBitmapInfoStruct({5, 2, 1, 3}).size(), 40u + 16 * 4);  // 3 bits: 16 colours
 
-TEST(BmpWriter, RefusesBadSizesAndReportsUnwritableFiles) {
-    const uint8_t rgb[12] = {};
-    EXPECT_THROW(KR::SaveRGB2BMP(QorTest::ScratchFile("a.bmp").c_str(), 0, 2, rgb), KR::Error);
-    EXPECT_THROW(KR::SaveRGB2BMP(QorTest::ScratchFile("a.bmp").c_str(), 2, -2, rgb), KR::Error);
+    EXPECT_THROW(KR::SaveRGB2BMP(file.c_str(), 0, 2, rgb.data()), KR::Error);
+    EXPECT_THROW(KR::SaveRGB2BMP(file.c_str(), 2, -2, rgb.data()), KR::Error);
     EXPECT_THROW(KR::CreateBitmapInfoStruct({100000, 100000, 1, 24}), KR::Error);
-    EXPECT_EQ(ErrorOf([&] { KR::SaveRGB2BMP("/nonexistent-folder/a.bmp", 2, 2, rgb); }),
+    EXPECT_EQ(ErrorOf([&] { KR::SaveRGB2BMP("/nonexistent-folder/a.bmp", 2, 2, rgb.data()); }),
               "KR::CreateBMPFile: CreateFile");
     // A full device accepts the open but not the bytes.
-    std::vector<uint8_t> big(size_t(512) * 512 * 3);
-    EXPECT_THROW(KR::SaveRGB2BMP("/dev/full", 512, 512, big.data()), KR::ErrorFile);
+    rgb.resize(size_t(512) * 512 * 3);
+    EXPECT_THROW(KR::SaveRGB2BMP("/dev/full", 512, 512, rgb.data()), KR::ErrorFile);
 }
 
 // Scales a grey image (alpha 255) and answers the grey values; alpha must stay 255.

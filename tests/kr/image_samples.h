@@ -83,9 +83,8 @@ inline std::vector<std::string> ValidSamples() {
     std::vector<uint8_t> palette(768);
     for (size_t i = 0; i < palette.size(); ++i)
         palette[i] = static_cast<uint8_t>(i * 7 % 64);
-    std::vector<uint8_t> rows;  // 3 x 2 pixels of up to 3 bytes
-    for (int i = 0; i < 18; ++i)
-        rows.push_back(static_cast<uint8_t>(i % 4));
+    const std::vector<uint8_t> rows = {0, 1, 2, 3, 0, 1, 2, 3, 0,
+                                       1, 2, 3, 0, 1, 2, 3, 0, 1};  // 3 x 2 x 3
     return {CelBytes(3, 2, palette, {0, 1, 2, 3, 4, 5}),
             TexBytes(2, 2, std::vector<uint8_t>(16, 0x5A)),
             TexBytes(1, 1, {1, 2, 3, 4}, "3D TEX"),

@@ -186,9 +186,9 @@ TEST_F(Frame, TheRidgeShadowsItsFarSideOnBothPaths) {
 TEST_F(Frame, CaptureWritesTheViewAsABitmap) {
     t.view = KR::Vector4(0, 45, 90, 0);
     t.Draw();
-    const std::string file = qor_test::ScratchFile("capture.bmp");
+    const std::string file = QorTest::ScratchFile("capture.bmp");
     EXPECT_EQ(render::CaptureScene(file.c_str()), file);
-    const std::string bytes = qor_test::ReadBytes(file);
+    const std::string bytes = QorTest::ReadBytes(file);
     ASSERT_EQ(bytes.size(), 54u + size_t(kView) * kView * 3);
     const std::vector<uint8_t> image = Image();
     // The file's rows are the view's, bottom row first, as B, G, R.

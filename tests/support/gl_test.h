@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "kr/test_files.h"
 #include "support/gl_test_context.h"
+#include "support/test_files.h"
 
 namespace QorTest {
 
@@ -31,8 +31,8 @@ class ScratchWorkingFolder {
   public:
     ScratchWorkingFolder() : home(std::filesystem::current_path()) {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::filesystem::create_directories(qor_test::ScratchDir() / test->name());
-        std::filesystem::current_path(qor_test::ScratchDir() / test->name());
+        std::filesystem::create_directories(QorTest::ScratchDir() / test->name());
+        std::filesystem::current_path(QorTest::ScratchDir() / test->name());
     }
     ~ScratchWorkingFolder() { std::filesystem::current_path(home); }
 

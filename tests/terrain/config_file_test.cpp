@@ -8,7 +8,7 @@
 
 #include "kr/base/console.h"
 #include "kr/base/error.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 #include "terrain/app_settings.h"
 #include "terrain/simulation_settings.h"
 #include "terrain/terrain_generation_info.h"
@@ -21,8 +21,8 @@ class ConfigFile : public ::testing::Test {
     void TearDown() override { KR::console.SetStream(&std::cout); }
 
     void Load(const std::string& text) {
-        file = qor_test::ScratchFile("config.xml");
-        qor_test::WriteBytes(file, text);
+        file = QorTest::ScratchFile("config.xml");
+        QorTest::WriteBytes(file, text);
         LoadConfig(file.c_str(), targets);
     }
 
@@ -106,7 +106,7 @@ TEST_F(ConfigFile, BadFilesChangeNothingAndNonNumbersStopTheRead) {
         EXPECT_EQ(s.mode, 0);
     }
     log.str("");
-    LoadConfig(qor_test::ScratchFile("missing.xml").c_str(), targets);
+    LoadConfig(QorTest::ScratchFile("missing.xml").c_str(), targets);
     EXPECT_NE(log.str().find("Bad config file or file format: "), std::string::npos);
 
     try {

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "kr/base/error.h"
-#include "kr/test_files.h"
+#include "support/test_files.h"
 #include "terrain/app_settings.h"
 #include "terrain/grid_fixtures.h"
 #include "terrain/scene_reading.h"
@@ -74,7 +74,7 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     }
     a.s.mode = 9;  // no clamping on loading
     a.d.show_debug = 5;
-    const std::string first = qor_test::ScratchFile("first.qor");
+    const std::string first = QorTest::ScratchFile("first.qor");
     SaveScene(first.c_str(), a.t, a.s, a.d);
 
     scene b;
@@ -108,11 +108,11 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     b.t.UpdateBuffers();
     EXPECT_LT(b.t.box_min, b.t.box_max);
 
-    const std::string second = qor_test::ScratchFile("second.qor");
+    const std::string second = QorTest::ScratchFile("second.qor");
     scene c;
     LoadScene(first.c_str(), c.t, c.s, c.d);
     SaveScene(second.c_str(), c.t, c.s, c.d);
-    EXPECT_EQ(qor_test::ReadBytes(first), qor_test::ReadBytes(second));
+    EXPECT_EQ(QorTest::ReadBytes(first), QorTest::ReadBytes(second));
 }
 
 // A scene that must survive a bad file: 4 x 3 at known heights, mode 2.
@@ -127,8 +127,8 @@ class BadSceneFile : public ::testing::Test {
     // Loading the text must fail with the structure error and change nothing.
     void ExpectRefused(const std::string& text, const char* what) {
         SCOPED_TRACE(what);
-        const std::string file = qor_test::ScratchFile("bad.qor");
-        qor_test::WriteBytes(file, text);
+        const std::string file = QorTest::ScratchFile("bad.qor");
+        QorTest::WriteBytes(file, text);
         scene& target = sc;
         target.s.mode = 2;
         try {
@@ -174,7 +174,7 @@ TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
     }
     ExpectRefused(Replace(good, "timescale=\"1\"", "timescale=\"x\""), "bad setting");
     ExpectRefused(Replace(good, "<sun x", "<moon x"), "no sun");
-    const std::string missing = qor_test::ScratchFile("no-such-file.qor");
+    const std::string missing = QorTest::ScratchFile("no-such-file.qor");
     try {
         LoadScene(missing.c_str(), sc.t, sc.s, sc.d);
         FAIL();
@@ -189,8 +189,8 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
     text = Replace(text, "<w z=\"6\"", "<w z=\"-6\"");
     text = Replace(text, "<cluster", "<CLUSTER");
     text = Replace(text, "</cluster>", "</CLUSTER>");
-    const std::string file = qor_test::ScratchFile("renamed.qor");
-    qor_test::WriteBytes(file, text);
+    const std::string file = QorTest::ScratchFile("renamed.qor");
+    QorTest::WriteBytes(file, text);
     scene b;
     LoadScene(file.c_str(), b.t, b.s, b.d);
     EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 0), 0.5f);
@@ -247,8 +247,8 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string file = qor_test::ScratchFile("readers.qor");
-        qor_test::WriteBytes(file, c.text);
+        const std::string file = QorTest::ScratchFile("readers.qor");
+        QorTest::WriteBytes(file, c.text);
         scene_load_times times;
         loaded_scene fast(a.s, a.d), tree(a.s, a.d);
         const bool taken = ReadPlainScene(file.c_str(), fast, times);
@@ -274,14 +274,14 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
 TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     scene sc;
     // No grid yet (an import cancelled at start): nothing that could be loaded again is written.
-    const std::string empty = qor_test::ScratchFile("empty.qor");
+    const std::string empty = QorTest::ScratchFile("empty.qor");
     EXPECT_THROW(SaveScene(empty.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_FALSE(std::filesystem::exists(empty));
     const float height = 1.0f;
     sc.t.BuildFromHeights(&height, 1, 1);
     EXPECT_THROW(SaveScene("/nonexistent-folder/a.qor", sc.t, sc.s, sc.d), KR::ErrorFile);
     // A folder or a device in the way is never replaced.
-    const std::string folder = qor_test::ScratchFile("in-the-way.qor");
+    const std::string folder = QorTest::ScratchFile("in-the-way.qor");
     std::filesystem::create_directories(folder + "/x");
     EXPECT_THROW(SaveScene(folder.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
@@ -296,9 +296,9 @@ TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     scene sc;
     const std::vector<float> heights = QorTest::Landscape(40, 40, 5);
     sc.t.BuildFromHeights(heights.data(), 40, 40);  // some 240 kB of text
-    const std::string file = qor_test::ScratchFile("kept.qor");
+    const std::string file = QorTest::ScratchFile("kept.qor");
     SaveScene(file.c_str(), sc.t, sc.s, sc.d);
-    const std::string old = qor_test::ReadBytes(file);
+    const std::string old = QorTest::ReadBytes(file);
     sc.t.RaiseBrush(5.0f);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -319,7 +319,7 @@ TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 2: another error";
-    EXPECT_TRUE(qor_test::ReadBytes(file) == old);
+    EXPECT_TRUE(QorTest::ReadBytes(file) == old);
     EXPECT_FALSE(std::filesystem::exists(file + ".saving"));
 }
 
@@ -340,7 +340,7 @@ TEST(TerrainFiles, SaveAndLoadAskForNames) {
     EXPECT_EQ(names.offered, "save.qor");
     EXPECT_FALSE(names.asked[0].must_exist);
 
-    names.answer = qor_test::ScratchFile("command.qor");
+    names.answer = QorTest::ScratchFile("command.qor");
     sc.t.Save();
     scene other;
     other.t.file_names = &names;

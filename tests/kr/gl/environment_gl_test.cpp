@@ -7,8 +7,8 @@
 
 #include "kr/gl/environment.h"
 #include "kr/image_samples.h"
-#include "kr/test_files.h"
 #include "support/gl_test.h"
+#include "support/test_files.h"
 
 namespace {
 
@@ -17,12 +17,12 @@ using EnvironmentGL = QorTest::GLTest;
 TEST_F(EnvironmentGL, LoadingThroughTheEnvironmentScalesBuildsAndTakesItsDefaults) {
     KR::Environment env;
     env.init();
-    qor_test::BmpSample bmp;
+    QorTest::BmpSample bmp;
     bmp.width = 3;
     bmp.height = 5;
     bmp.rows.assign(3 * 5 * 3, 128);
-    const std::string file = qor_test::ScratchFile("grey.bmp");
-    qor_test::WriteBytes(file, qor_test::BmpBytes(bmp));
+    const std::string file = QorTest::ScratchFile("grey.bmp");
+    QorTest::WriteBytes(file, QorTest::BmpBytes(bmp));
 
     KR::Texture* t = env.load_texture(GL_TEXTURE_2D, file.c_str(), "Grey",
                                       KR::kTextureScale | KR::kTextureBuild);

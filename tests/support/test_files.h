@@ -35,6 +35,3 @@ inline void WriteBytes(const std::string& file, const std::string& bytes) {
 }
 
 }  // namespace QorTest
-
-// The older name, still used by other test folders.
-namespace qor_test = QorTest;
