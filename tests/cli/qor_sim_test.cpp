@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kr/base/error.h"
@@ -15,77 +16,60 @@
 
 namespace {
 
-bool Parse(std::vector<const char*> args, sim_options& options, std::string& error) {
-    args.insert(args.begin(), "qor-sim");
-    return ParseSimOptions(int(args.size()), const_cast<char**>(args.data()), options, error);
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (size_t at = 0, end = 0; end != std::string::npos; at = end + 1)
+        parts.push_back(text.substr(at, (end = text.find(separator, at)) - at));
+    return parts;
+}
+
+// One command line, its arguments separated by blanks ("--save " names an empty file).
+bool Parse(const std::string& line, sim_options& options, std::string& error) {
+    std::vector<std::string> words = Split("qor-sim " + line, ' ');
+    std::vector<char*> args;
+    for (std::string& word : words)
+        args.push_back(word.data());
+    return ParseSimOptions(int(args.size()), args.data(), options, error);
 }
 
 TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
     sim_options o;
     std::string error;
-    ASSERT_TRUE(Parse({"--size", "512", "--seed", "2147483647", "--steps", "0", "--threads", "2",
-                       "--algorithm", "1", "--config", "c.xml", "--save", "s.qor", "--heights-bmp",
-                       "h.bmp", "--depth-bmp", "d.bmp"},
-                      o, error))
+    ASSERT_TRUE(
+        Parse("--size 512 --seed 2147483647 --steps 0 --threads 2 --algorithm 1 --config "
+              "c.xml --save s.qor --heights-bmp h.bmp --depth-bmp d.bmp",
+              o, error))
         << error;
-    EXPECT_EQ(o.size, 512);
-    EXPECT_EQ(o.seed, 2147483647LL);
-    EXPECT_EQ(o.steps, 0);
-    EXPECT_EQ(o.threads, 2);
-    EXPECT_EQ(o.algorithm, 1);
-    EXPECT_EQ(o.config, "c.xml");
-    EXPECT_EQ(o.save, "s.qor");
-    EXPECT_EQ(o.heights_image, "h.bmp");
-    EXPECT_EQ(o.depth_image, "d.bmp");
-    ASSERT_TRUE(Parse({"--snapshot", "s.bmp", "--image", "640x480", "--camera", "45,60.5,120",
-                       "--frames", "dir", "--every", "3"},
-                      o, error))
+    EXPECT_EQ(std::tie(o.size, o.seed, o.steps, o.threads, o.algorithm),
+              std::make_tuple(512, 2147483647LL, 0, 2, 1));
+    EXPECT_EQ(o.config + o.save + o.heights_image + o.depth_image, "c.xmls.qorh.bmpd.bmp");
+    ASSERT_TRUE(Parse(
+        "--snapshot s.bmp --image 640x480 --camera 45,60.5,120 --frames dir --every 3", o, error))
         << error;
-    EXPECT_EQ(o.image_width, 640);
-    EXPECT_EQ(o.image_height, 480);
-    EXPECT_EQ(o.camera[1], 60.5f);
-    EXPECT_EQ(o.camera[2], 120.0f);
-    EXPECT_EQ(o.every, 3);
+    EXPECT_EQ(std::tie(o.image_width, o.image_height, o.camera[1], o.camera[2], o.every),
+              std::make_tuple(640, 480, 60.5f, 120.0f, 3));
     EXPECT_TRUE(o.image_given);
     sim_options maps;
     ASSERT_TRUE(
-        Parse({"--import-heights", "h.R32", "--export-heights", "e.png", "--export-depth", "d.pgm"},
-              maps, error))
+        Parse("--import-heights h.R32 --export-heights e.png --export-depth d.pgm", maps, error))
         << error;
     EXPECT_EQ(maps.import_heights + maps.export_heights + maps.export_depth, "h.R32e.pngd.pgm");
 
-    const std::vector<std::vector<const char*>> bad = {{"--size", "5"},
-                                                       {"--size", "2000"},
-                                                       {"--size", "12x"},
-                                                       {"--steps"},
-                                                       {"--threads", "0"},
-                                                       {"--algorithm", "4"},
-                                                       {"--seed", "-1"},
-                                                       {"--save", ""},
-                                                       {"--frobnicate"},
-                                                       {"--import", "a.bmp", "--algorithm", "2"},
-                                                       {"--import", "a.bmp", "--load", "a.qor"},
-                                                       {"--image", "800"},
-                                                       {"--image", "8x8"},
-                                                       {"--image", "800x600x"},
-                                                       {"--every", "5"},
-                                                       {"--camera", "10,20"},
-                                                       {"--camera", "10,20,-1"},
-                                                       {"--camera", "1,2,3,4"}};
-    std::vector<std::vector<const char*>> all = bad;
-    all.insert(all.end(), {{"--export-heights", "h.tif"},
-                           {"--import-heights", "h"},
-                           {"--import-heights", "h.png", "--load", "a.qor"},
-                           {"--import-heights", "h.png", "--import", "a.bmp"},
-                           {"--import-heights", "h.png", "--algorithm", "2"}});
-    for (const auto& args : all) {
+    for (const std::string& bad :
+         Split("--size 5|--size 2000|--size 12x|--steps|--threads 0|--algorithm 4|--seed -1|"
+               "--save |--frobnicate|--import a.bmp --algorithm 2|--import a.bmp --load a.qor|"
+               "--image 800|--image 8x8|--image 800x600x|--every 5|--camera 10,20|"
+               "--camera 10,20,-1|--camera 1,2,3,4|--export-heights h.tif|--import-heights h|"
+               "--import-heights h.png --load a.qor|--import-heights h.png --import a.bmp|"
+               "--import-heights h.png --algorithm 2",
+               '|')) {
         sim_options fresh;
         error.clear();
-        EXPECT_FALSE(Parse(args, fresh, error)) << args[0];
+        EXPECT_FALSE(Parse(bad, fresh, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
     sim_options help;
-    EXPECT_TRUE(Parse({"--help"}, help, error));
+    EXPECT_TRUE(Parse("--help", help, error));
     EXPECT_TRUE(help.help);
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "kr/base/console.h"
 #include "kr/base/error.h"
@@ -50,28 +51,19 @@ TEST_F(ConfigFile, EveryGroupIsReadWithItsClamps) {
         "<skybox size=\"512\" clouds=\"0.1\" turbulence=\"0.2\" stars=\"0.3\" />\n"
         "<WATER Size=\"64\" frames=\"32\" />\n</INI>\n");
     EXPECT_EQ(p.multithreading, 0);
-    EXPECT_EQ(s.auto_rotate + s.aquarium + s.stop_rain + s.stop_water + s.stop_water_shader, 5);
-    EXPECT_EQ(s.stop_erosion, 0);
-    EXPECT_EQ(s.timescale, 0.5f);
-    EXPECT_EQ(s.randomness, 0.25f);
-    EXPECT_EQ(d.show_box + d.show_vegetation + d.show_shadows, 3);
-    EXPECT_EQ(d.show_terrain + d.show_water + d.show_sky, 0);
-    EXPECT_EQ(d.tex_shadow_size, 2048);
-    EXPECT_EQ(gen.x, 12);  // extraction stops at the point
-    EXPECT_EQ(gen.y, 300);
-    EXPECT_EQ(gen.min, 0.0f);  // validated: min may not exceed max
-    EXPECT_EQ(gen.max, 10.0f);
-    EXPECT_EQ(gen.detail, 50);
-    EXPECT_EQ(gen.smooth, 3);
-    EXPECT_EQ(gen.type, 2);
-    EXPECT_EQ(gen.algorithm, 1);
-    EXPECT_EQ(d.postproc_enable, 1);
-    EXPECT_EQ(tex.skybox_size, 512);
-    EXPECT_EQ(tex.skybox_clouds, 0.1f);
-    EXPECT_EQ(tex.skybox_turbulence, 0.2f);
-    EXPECT_EQ(tex.skybox_stars, 0.3f);
-    EXPECT_EQ(tex.water_size, 64);
-    EXPECT_EQ(tex.water_frames, 32);
+    EXPECT_EQ(std::tie(s.auto_rotate, s.aquarium, s.stop_rain, s.stop_erosion, s.stop_water,
+                       s.stop_water_shader, s.timescale, s.randomness),
+              std::make_tuple(1, 1, 1, 0, 1, 1, 0.5f, 0.25f));
+    EXPECT_EQ(std::tie(d.show_box, d.show_terrain, d.show_water, d.show_sky, d.show_vegetation,
+                       d.show_shadows, d.tex_shadow_size, d.postproc_enable),
+              std::make_tuple(1, 0, 0, 0, 1, 1, 2048, 1));
+    // x stops at the point; min may not exceed max.
+    EXPECT_EQ(
+        std::tie(gen.x, gen.y, gen.min, gen.max, gen.detail, gen.smooth, gen.type, gen.algorithm),
+        std::make_tuple(12, 300, 0.0f, 10.0f, 50, 3, 2, 1));
+    EXPECT_EQ(std::tie(tex.skybox_size, tex.skybox_clouds, tex.skybox_turbulence, tex.skybox_stars,
+                       tex.water_size, tex.water_frames),
+              std::make_tuple(512, 0.1f, 0.2f, 0.3f, 64, 32));
     EXPECT_EQ(log.str(), "");
 }
 
