@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 #include "kr/base/error.h"
 #include "kr/test_files.h"
@@ -81,13 +82,9 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     b.t.view_pos = KR::Vector4(1, 1, 0, 0);
     b.t.AddBall();  // objects are not part of a scene and stay
     LoadScene(first.c_str(), b.t, b.s, b.d);
-    EXPECT_EQ(b.t.ObjectCount(), 1);
-    EXPECT_EQ(b.s.mode, 9);
-    EXPECT_EQ(b.s.stop_erosion, 0);
-    EXPECT_EQ(b.d.show_debug, 5u);
-    EXPECT_EQ(b.t.ready, 1u);
-    EXPECT_EQ(b.t.extent.x, 37.0f);
-    EXPECT_EQ(b.t.extent.y, 23.0f);
+    EXPECT_EQ(std::make_tuple(b.s.mode, b.s.stop_erosion, b.d.show_debug, b.t.ready, b.t.extent.x,
+                              b.t.extent.y, b.t.ObjectCount()),
+              std::make_tuple(9, 0, 5u, 1u, 37.0f, 23.0f, 1));
     const vertex_2d_field& fa = *a.t.clusters[0].read_field;
     const vertex_2d_field& fb = *b.t.clusters[0].read_field;
     auto close = [](float x, float y) {
@@ -124,23 +121,19 @@ class BadSceneFile : public ::testing::Test {
         sc.s.mode = 2;
         good = Text(sc);
     }
-    // Loading the text must fail with the structure error and change nothing.
-    void ExpectRefused(const std::string& text, const char* what) {
+    // Loading the file must fail with the structure error and change nothing.
+    void ExpectRefused(const std::string& file, const char* what) {
         SCOPED_TRACE(what);
-        const std::string file = qor_test::ScratchFile("bad.qor");
-        qor_test::WriteBytes(file, text);
-        scene& target = sc;
-        target.s.mode = 2;
         try {
-            LoadScene(file.c_str(), target.t, target.s, target.d);
+            LoadScene(file.c_str(), sc.t, sc.s, sc.d);
             ADD_FAILURE() << "loaded";
         } catch (const KR::Error& e) {
             EXPECT_EQ(e.Message(), ": File structure error! Can't continue.");
         }
-        EXPECT_EQ(target.s.mode, 2);
-        EXPECT_EQ(target.t.clusters[0].read_field->Width(), 6);
-        EXPECT_EQ(target.t.clusters[0].read_field->GetTerrain(2, 2), 4.0f);
-        EXPECT_EQ(target.t.ready, 1u);
+        EXPECT_EQ(sc.s.mode, 2);
+        EXPECT_EQ(sc.t.clusters[0].read_field->Width(), 6);
+        EXPECT_EQ(sc.t.clusters[0].read_field->GetTerrain(2, 2), 4.0f);
+        EXPECT_EQ(sc.t.ready, 1u);
     }
     static std::string Replace(std::string text, const std::string& from, const std::string& to) {
         const size_t at = text.find(from);
@@ -154,33 +147,30 @@ class BadSceneFile : public ::testing::Test {
 };
 
 TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
-    ExpectRefused("", "empty");
-    ExpectRefused(good.substr(0, good.size() / 2), "cut in the middle");
-    ExpectRefused(Replace(good, "<terrain", "<landscape"), "another root");
-    ExpectRefused(Replace(good, "clusters=\"1\"", "clusters=\"2\""), "fewer clusters than said");
-    ExpectRefused(Replace(good, "clusters=\"1\"", "clusters=\"-1\""), "negative count");
-    ExpectRefused(Replace(good, " x=\"4\"", " x=\"2000000000\""), "absurd size");
-    ExpectRefused(Replace(good, " y=\"3\"", " y=\"4\""), "a row missing");
-    ExpectRefused(Replace(good, "<v><t z=\"4\"/>", "<v><t/>"), "height missing");
-    ExpectRefused(Replace(good, "z=\"4\"", "z=\"high\""), "not a number");
-    ExpectRefused(Replace(good, " s7=\"0\"", ""), "a flow missing");
-    ExpectRefused(Replace(good, " s7=\"0\"", " s7"), "a flow without a value");
-    {
-        // Every vertex empty: refused while the rows are counted.
-        std::string empty = good;
-        for (size_t at; (at = empty.find("<v><t")) != std::string::npos;)
-            empty.replace(at, empty.find("</v>", at) + 4 - at, "<v/>");
-        ExpectRefused(empty, "empty vertices");
+    std::string empty = good;  // every vertex empty: refused while the rows are counted
+    for (size_t at; (at = empty.find("<v><t")) != std::string::npos;)
+        empty.replace(at, empty.find("</v>", at) + 4 - at, "<v/>");
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"empty", ""},
+        {"cut in the middle", good.substr(0, good.size() / 2)},
+        {"another root", Replace(good, "<terrain", "<landscape")},
+        {"fewer clusters than said", Replace(good, "clusters=\"1\"", "clusters=\"2\"")},
+        {"negative count", Replace(good, "clusters=\"1\"", "clusters=\"-1\"")},
+        {"absurd size", Replace(good, " x=\"4\"", " x=\"2000000000\"")},
+        {"a row missing", Replace(good, " y=\"3\"", " y=\"4\"")},
+        {"height missing", Replace(good, "<v><t z=\"4\"/>", "<v><t/>")},
+        {"not a number", Replace(good, "z=\"4\"", "z=\"high\"")},
+        {"a flow missing", Replace(good, " s7=\"0\"", "")},
+        {"a flow without a value", Replace(good, " s7=\"0\"", " s7")},
+        {"empty vertices", empty},
+        {"bad setting", Replace(good, "timescale=\"1\"", "timescale=\"x\"")},
+        {"no sun", Replace(good, "<sun x", "<moon x")}};
+    const std::string file = qor_test::ScratchFile("bad.qor");
+    for (const auto& [what, text] : cases) {
+        qor_test::WriteBytes(file, text);
+        ExpectRefused(file, what);
     }
-    ExpectRefused(Replace(good, "timescale=\"1\"", "timescale=\"x\""), "bad setting");
-    ExpectRefused(Replace(good, "<sun x", "<moon x"), "no sun");
-    const std::string missing = qor_test::ScratchFile("no-such-file.qor");
-    try {
-        LoadScene(missing.c_str(), sc.t, sc.s, sc.d);
-        FAIL();
-    } catch (const KR::Error& e) {
-        EXPECT_EQ(e.Message(), ": File structure error! Can't continue.");
-    }
+    ExpectRefused(qor_test::ScratchFile("no-such-file.qor"), "no file");
 }
 
 // Flows are taken by position, names ignore case, and negative water is taken as none.
