@@ -265,7 +265,7 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
     }
 }
 
-TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsAndResetsTheView) {
+TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsResetsTheViewAndHoldsSizesInRange) {
     t.AddBall();
     t.view = KR::Vector4(12, 34, 56, 7);
     t.sun = KR::Vector4(1, 2, 3, 4);
@@ -294,6 +294,13 @@ TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsAndResetsTheView) {
             ASSERT_EQ(c.vertex_data[c.terrain_pos_offset + 3 * (j * 40 + i) + 2], g);
         }
     EXPECT_EQ(*std::min_element(h.begin(), h.end()), 0.0f);  // shapes keep the lowest at 0
+
+    t.generation.x = 0;  // sizes set without the checks are held in range
+    t.generation.y = 5000;
+    t.generation.detail = -8;
+    Generate(t, kAlgorithmRandomPoints, 1);
+    EXPECT_EQ(t.extent.x, 10.0f);
+    EXPECT_EQ(t.extent.y, 1024.0f);
 }
 
 TEST_F(GenerationAlgorithms, EachSmoothingPassIsASmoothAndAHandOver) {
@@ -308,15 +315,6 @@ TEST_F(GenerationAlgorithms, EachSmoothingPassIsASmoothAndAHandOver) {
     const std::vector<float> smoothed = Generate(t, kAlgorithmPerlinNoise, 8);
     EXPECT_TRUE(SameBits(smoothed, by_hand));
     EXPECT_EQ(t.clusters[0].read_field, &t.clusters[0].fields[0]);  // swapped twice
-}
-
-TEST_F(GenerationAlgorithms, UncheckedSizesAreHeldInRange) {
-    t.generation.x = 0;
-    t.generation.y = 5000;
-    t.generation.detail = -8;
-    Generate(t, kAlgorithmRandomPoints, 1);
-    EXPECT_EQ(t.extent.x, 10.0f);
-    EXPECT_EQ(t.extent.y, 1024.0f);
 }
 
 // --- import

@@ -70,8 +70,6 @@ TEST_F(HeightMap, ExportThenImportGivesBackEveryHeight) {
     // The water depths, top row first as the grey bitmaps show them.
     const std::string depth = qor_test::ScratchFile("depth.r32");
     ExportHeightMap(t, height_map_plane::water_depth, depth);
-    u.generation.x = kColumns;
-    u.generation.y = kRows;
     ImportHeightMap(u, depth, kColumns, kRows);
     EXPECT_EQ(Plane(u), Plane(t, true));
     EXPECT_EQ(KR::ReadPng(qor_test::ScratchFile("map.png").c_str()).pixels[0], 65535);
