@@ -352,8 +352,7 @@ class GenerationImport : public GenerationAlgorithms {
             opened.push_back(name);
             return image;
         };
-        std::vector<float> flat(25 * 20, 3.0f);
-        t.BuildFromHeights(flat.data(), 25, 20);
+        t.BuildFromHeights(std::vector<float>(25 * 20, 3.0f).data(), 25, 20);
         t.AddBall();
         t.view = KR::Vector4(1, 2, 3, 4);
     }

@@ -1,6 +1,6 @@
 #pragma once
-// Test landscapes, planes of a field, a scripted file dialog, and the comparison of the fast
-// grid with the reference model.
+// Test landscapes and scenes, planes of a field, a scripted file dialog, and the comparison of
+// the fast grid with the reference model.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "terrain/cluster.h"
 #include "terrain/file_name_provider.h"
 #include "terrain/reference_model.h"
+#include "terrain/terrain.h"
 
 namespace QorTest {
 
@@ -40,6 +41,22 @@ inline std::vector<float> Landscape(int columns, int rows, uint32_t seed, float 
         }
     return h;
 }
+
+// A terrain with settings of its own, built from row-major heights if given.
+struct scene {
+    simulation_settings s;
+    display_settings d;
+    terrain t;
+    scene() {
+        t.settings = &s;
+        t.display_options = &d;
+    }
+    scene(int columns, int rows, const std::vector<float>& heights) : scene() {
+        t.BuildFromHeights(heights.data(), columns, rows);
+    }
+    scene(int columns, int rows, float level)
+        : scene(columns, rows, std::vector<float>(size_t(columns) * rows, level)) {}
+};
 
 // The ground (or the water) of a field, row-major without the ring.
 inline std::vector<float> Plane(const vertex_2d_field& f, bool water = false) {

@@ -103,12 +103,9 @@ TEST(Generation, FloodsToLevelTenAndBuildsTheFans) {
 
 // Rain by height over ground below 0 takes away water that is not there: none is left.
 TEST(Step, HeightRainOnGroundBelowZeroLeavesNoNegativeWater) {
-    simulation_settings s;
+    QorTest::scene sc(6, 5, -3.0f);
+    auto& [s, d, t] = sc;
     s.rain_type = 2;
-    terrain t;
-    t.settings = &s;
-    const std::vector<float> heights(6 * 5, -3.0f);
-    t.BuildFromHeights(heights.data(), 6, 5);
     t.ResetWater();
     t.Simulate();
     t.UpdateBuffers();
@@ -145,12 +142,9 @@ TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
 }
 
 TEST(Tick, MotionsOfTheViewAndTheAnimation) {
-    simulation_settings s;
+    QorTest::scene sc(20, 20, 3.0f);
+    auto& [s, d, t] = sc;
     s.auto_rotate = 1;
-    terrain t;
-    t.settings = &s;
-    std::vector<float> heights(20 * 20, 3.0f);
-    t.BuildFromHeights(heights.data(), 20, 20);
     t.view.x = 359.8f;
     t.view_pos = KR::Vector4(50.0f, -3.0f, 0, 0);
     t.Simulate();

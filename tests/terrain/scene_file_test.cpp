@@ -22,12 +22,7 @@
 
 namespace {
 
-struct scene {
-    simulation_settings s;
-    display_settings d;
-    terrain t;
-    scene() { t.settings = &s; }
-};
+using QorTest::scene;
 
 std::string Text(scene& sc) {
     std::ostringstream out;
@@ -36,9 +31,7 @@ std::string Text(scene& sc) {
 }
 
 TEST(SceneFile, TextIsWrittenExactly) {
-    scene sc;
-    const float height = 12.3456789f;
-    sc.t.BuildFromHeights(&height, 1, 1);
+    scene sc(1, 1, 12.3456789f);
     sc.t.sun = KR::Vector4(-45, 50, 80, 0);
     sc.t.view = KR::Vector4(0, 70, 140, 5);
     sc.t.view_pos = KR::Vector4(0.5f, 0.5f, 3, 0);
@@ -65,9 +58,7 @@ TEST(SceneFile, TextIsWrittenExactly) {
 }
 
 TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
-    scene a;
-    const std::vector<float> heights = QorTest::Landscape(37, 23, 5);
-    a.t.BuildFromHeights(heights.data(), 37, 23);
+    scene a(37, 23, QorTest::Landscape(37, 23, 5));
     a.s.stop_erosion = 0;
     for (int i = 0; i < 20; ++i) {
         a.t.Simulate();
@@ -116,8 +107,6 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
 class BadSceneFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::vector<float> heights(12, 4.0f);
-        sc.t.BuildFromHeights(heights.data(), 4, 3);
         sc.s.mode = 2;
         good = Text(sc);
     }
@@ -142,7 +131,7 @@ class BadSceneFile : public ::testing::Test {
         return text;
     }
 
-    scene sc;
+    scene sc{4, 3, 4.0f};
     std::string good;
 };
 
@@ -193,9 +182,7 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
 // general reader must read to the same bits, and whatever else it meets it must leave to the
 // general reader.
 TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
-    scene a;
-    const std::vector<float> heights = QorTest::Landscape(21, 70, 3);
-    a.t.BuildFromHeights(heights.data(), 21, 70);
+    scene a(21, 70, QorTest::Landscape(21, 70, 3));
     for (int i = 0; i < 5; ++i)
         a.t.Simulate();
     const std::string good = Text(a);
@@ -283,9 +270,7 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
 // A save whose writing fails part way (here the file-size limit, in a child process) says so
 // and leaves the old file as it was, byte for byte.
 TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
-    scene sc;
-    const std::vector<float> heights = QorTest::Landscape(40, 40, 5);
-    sc.t.BuildFromHeights(heights.data(), 40, 40);  // some 240 kB of text
+    scene sc(40, 40, QorTest::Landscape(40, 40, 5));  // some 240 kB of text
     const std::string file = qor_test::ScratchFile("kept.qor");
     SaveScene(file.c_str(), sc.t, sc.s, sc.d);
     const std::string old = qor_test::ReadBytes(file);
@@ -314,12 +299,9 @@ TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
 }
 
 TEST(TerrainFiles, SaveAndLoadAskForNames) {
-    scene sc;
+    scene sc(4, 4, 3.0f);
     QorTest::ScriptedNames names;
     sc.t.file_names = &names;
-    sc.t.display_options = &sc.d;
-    const std::vector<float> heights(16, 3.0f);
-    sc.t.BuildFromHeights(heights.data(), 4, 4);
 
     sc.t.Save();  // cancelled: nothing written
     ASSERT_EQ(names.asked.size(), 1u);
@@ -334,7 +316,6 @@ TEST(TerrainFiles, SaveAndLoadAskForNames) {
     sc.t.Save();
     scene other;
     other.t.file_names = &names;
-    other.t.display_options = &other.d;
     other.t.Load();
     EXPECT_EQ(names.asked.back().title, "Load");
     EXPECT_TRUE(names.asked.back().must_exist);

@@ -15,13 +15,8 @@
 
 namespace {
 
-struct History : ::testing::Test {
-    History() {
-        t.settings = &s;
-        t.display_options = &d;
-        const std::vector<float> heights = QorTest::Landscape(24, 20, 3);
-        t.BuildFromHeights(heights.data(), 24, 20);
-    }
+struct History : ::testing::Test, QorTest::scene {
+    History() : QorTest::scene(24, 20, QorTest::Landscape(24, 20, 3)) {}
 
     // Every plane of the newest state and the extents, as bits.
     std::vector<uint32_t> State() const {
@@ -52,9 +47,6 @@ struct History : ::testing::Test {
         Edit(edit_kind::brush_stroke, [&] { t.RaiseBrush(amount); });
     }
 
-    simulation_settings s;
-    display_settings d;
-    terrain t;
     scene_history history{t, s, d};
 };
 

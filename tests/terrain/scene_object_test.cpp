@@ -16,20 +16,14 @@ double FakeClock() {
     return fake_now;
 }
 
-class SceneObjects : public ::testing::Test {
+// Flat ground at 5 under water up to 10, 40 x 30 vertices, and no rain: the surface stays at 10.
+class SceneObjects : public ::testing::Test, public QorTest::scene {
   protected:
-    void SetUp() override {
+    SceneObjects() : QorTest::scene(40, 30, 5.0f) {
         fake_now = 100.0;
-        t.settings = &s;
         t.clock = FakeClock;
-        // Flat ground at 5 under water up to 10, 40 x 30 vertices.
-        std::vector<float> heights(40 * 30, 5.0f);
-        t.BuildFromHeights(heights.data(), 40, 30);
-        s.rain_type = 3;  // no rain, so the surface stays at 10
+        s.rain_type = 3;
     }
-
-    simulation_settings s;
-    terrain t;
 };
 
 TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {

@@ -86,12 +86,9 @@ TEST_P(StepDriver, SameSceneAsPlainSteps) {
 INSTANTIATE_TEST_SUITE_P(Modes, StepDriver, ::testing::Values(1, 2, 4), ModeName);
 
 TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
-    simulation_settings s;
+    QorTest::scene sc(24, 20, Landscape(24, 20, 3));
+    auto& [s, d, t] = sc;
     s.stop_water = 1;  // and erosion stopped, as it starts
-    terrain t;
-    t.settings = &s;
-    const std::vector<float> heights = Landscape(24, 20, 3);
-    t.BuildFromHeights(heights.data(), 24, 20);
     const std::vector<float> drawn = t.clusters[0].vertex_data;
     step_driver driver(t, false);
     t.Tsunami();
