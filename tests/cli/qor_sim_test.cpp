@@ -32,27 +32,28 @@ bool Parse(const std::string& line, sim_options& options, std::string& error) {
     return ParseSimOptions(int(args.size()), args.data(), options, error);
 }
 
-TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
+// The options of a command line that must be taken.
+sim_options Options(const std::string& line) {
     sim_options o;
     std::string error;
-    ASSERT_TRUE(
-        Parse("--size 512 --seed 2147483647 --steps 0 --threads 2 --algorithm 1 --config "
-              "c.xml --save s.qor --heights-bmp h.bmp --depth-bmp d.bmp",
-              o, error))
-        << error;
+    EXPECT_TRUE(Parse(line, o, error)) << line << ": " << error;
+    return o;
+}
+
+TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
+    const sim_options o = Options(
+        "--size 512 --seed 2147483647 --steps 0 --threads 2 --algorithm 1 --config c.xml "
+        "--save s.qor --heights-bmp h.bmp --depth-bmp d.bmp");
     EXPECT_EQ(std::tie(o.size, o.seed, o.steps, o.threads, o.algorithm),
               std::make_tuple(512, 2147483647LL, 0, 2, 1));
     EXPECT_EQ(o.config + o.save + o.heights_image + o.depth_image, "c.xmls.qorh.bmpd.bmp");
-    ASSERT_TRUE(Parse(
-        "--snapshot s.bmp --image 640x480 --camera 45,60.5,120 --frames dir --every 3", o, error))
-        << error;
-    EXPECT_EQ(std::tie(o.image_width, o.image_height, o.camera[1], o.camera[2], o.every),
-              std::make_tuple(640, 480, 60.5f, 120.0f, 3));
-    EXPECT_TRUE(o.image_given);
-    sim_options maps;
-    ASSERT_TRUE(
-        Parse("--import-heights h.R32 --export-heights e.png --export-depth d.pgm", maps, error))
-        << error;
+    const sim_options drawn =
+        Options("--snapshot s.bmp --image 640x480 --camera 45,60.5,120 --frames dir --every 3");
+    EXPECT_EQ(std::tie(drawn.image_width, drawn.image_height, drawn.camera[1], drawn.camera[2],
+                       drawn.every, drawn.image_given),
+              std::make_tuple(640, 480, 60.5f, 120.0f, 3, true));
+    const sim_options maps =
+        Options("--import-heights h.R32 --export-heights e.png --export-depth d.pgm");
     EXPECT_EQ(maps.import_heights + maps.export_heights + maps.export_depth, "h.R32e.pngd.pgm");
 
     for (const std::string& bad :
@@ -64,13 +65,11 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
                "--import-heights h.png --algorithm 2",
                '|')) {
         sim_options fresh;
-        error.clear();
+        std::string error;
         EXPECT_FALSE(Parse(bad, fresh, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
-    sim_options help;
-    EXPECT_TRUE(Parse("--help", help, error));
-    EXPECT_TRUE(help.help);
+    EXPECT_TRUE(Options("--help").help);
 }
 
 TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
@@ -79,9 +78,7 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
         const std::string config = qor_test::ScratchFile("import.xml");
         qor_test::WriteBytes(config,
                              std::string("<ini><terrain algorithm=\"") + algorithm + "\"/></ini>");
-        sim_options o;
-        o.config = config;
-        o.steps = 0;
+        sim_options o = Options("--config " + config + " --steps 0");
         EXPECT_EQ(RunSim(o), 2) << algorithm;
     }
 
@@ -91,14 +88,10 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
         grey[k] = static_cast<uint8_t>(k % 8 * 30);
     const std::string image = qor_test::ScratchFile("ramp.bmp");
     KR::SaveGrey2BMP(image.c_str(), 8, 8, grey.data());
-    sim_options o;
-    o.import = image;
-    o.size = 16;
-    o.seed = 1;
-    o.steps = 0;
-    o.threads = 1;
-    o.save = qor_test::ScratchFile("imported.qor");
-    o.heights_image = qor_test::ScratchFile("heights.bmp");
+    sim_options o =
+        Options("--import " + image + " --size 16 --seed 1 --steps 0 --threads 1 --save " +
+                qor_test::ScratchFile("imported.qor") + " --heights-bmp " +
+                qor_test::ScratchFile("heights.bmp"));
     ASSERT_EQ(RunSim(o), 0);
     // The heights image is dark in the west, where the ground is low, and bright in the east.
     const KR::RgbaImage drawn = KR::ReadImageFile(o.heights_image.c_str());
@@ -119,11 +112,9 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
 }
 
 TEST(QorSim, HeightMapsGoOutAndComeBackWhole) {
-    sim_options out;
-    out.size = 24;
-    out.steps = 0;
-    out.threads = 1;
-    out.export_heights = qor_test::ScratchFile("made.r32");  // 24 x 24: taken as square
+    // 24 x 24: the .r32 is taken as square.
+    sim_options out = Options("--size 24 --steps 0 --threads 1 --export-heights " +
+                              qor_test::ScratchFile("made.r32"));
     ASSERT_EQ(RunSim(out), 0);
     sim_options in = out;
     in.import_heights = out.export_heights;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -38,25 +39,20 @@ std::vector<float> Generate(terrain& t, int algorithm, int seed) {
 }
 
 TEST(GenerationParameters, ClampsInTheirOrder) {
-    struct params {
-        int x, y;
-        float min, max;
-        int type, algorithm, detail, smooth;
-        auto Tie() const { return std::tie(x, y, min, max, type, algorithm, detail, smooth); }
+    auto fields = [](terrain_generation_info& g) {
+        return std::tie(g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth);
     };
-    const struct {
-        params in, out;
-    } cases[] = {
+    using values = std::tuple<int, int, float, float, int, int, int, int>;
+    const std::pair<values, values> cases[] = {
         {{5, 5000, 30, 10, 4, 7, -3, 1001}, {10, 1024, 0, 10, 4, 3, 0, 1000}},  // min above max: 0
         {{10, 10, 5, -3, -1, -1, 0, 0}, {10, 10, 0, 20, 0, 0, 0, 0}},  // max still below min: 20
         {{10, 10, 600, 2000, 0, 0, 0, 0}, {10, 10, 512, 1024, 0, 0, 0, 0}},  // each on its own
     };
-    for (const auto& c : cases) {
+    for (const auto& [in, out] : cases) {
         terrain_generation_info g;
-        std::tie(g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth) = c.in.Tie();
+        fields(g) = in;
         g.CheckTerrainParameters();
-        const params got{g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth};
-        EXPECT_EQ(got.Tie(), c.out.Tie());
+        EXPECT_EQ(fields(g), out);
     }
 }
 
@@ -247,12 +243,9 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
                 float& cell = h[size_t(j) * k.X + i];
                 cell = float((cell - low) * scale * factor[k.shape]);
             }
-        t.generation.x = k.X;
-        t.generation.y = k.Y;
-        t.generation.detail = k.detail;
-        t.generation.type = k.shape;
-        t.generation.min = k.min;
-        t.generation.max = k.max;
+        terrain_generation_info& g = t.generation;
+        std::tie(g.x, g.y, g.detail, g.type, g.min, g.max) =
+            std::tie(k.X, k.Y, k.detail, k.shape, k.min, k.max);
         t.SetStepThreads(k.threads);
         step_kernel_limit =
             std::array{step_kernels::best, step_kernels::avx2, step_kernels::plain}[k.kernels];
@@ -319,23 +312,17 @@ TEST_F(GenerationAlgorithms, EachSmoothingPassIsASmoothAndAHandOver) {
 
 // --- import
 
-// An image w x h of one grey (alpha 17), with the given pixels set to their (r, g, b).
-struct pixel {
-    int i, j;
-    uint8_t r, g, b;
-};
-rgba_image Image(int w, int h, uint8_t grey, std::vector<pixel> pixels = {}) {
+// An image w x h, the pixel (i, j) of colour(i, j) with alpha 17.
+using rgb = std::array<uint8_t, 3>;
+rgba_image Image(int w, int h, const std::function<rgb(int, int)>& colour) {
     rgba_image image;
     image.width = w;
     image.height = h;
-    for (int k = 0; k < w * h; ++k)
-        image.pixels.insert(image.pixels.end(), {grey, grey, grey, 17});
-    for (const pixel& p : pixels) {
-        uint8_t* to = &image.pixels[(size_t(p.j) * w + p.i) * 4];
-        to[0] = p.r;
-        to[1] = p.g;
-        to[2] = p.b;
-    }
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const rgb c = colour(i, j);
+            image.pixels.insert(image.pixels.end(), {c[0], c[1], c[2], 17});
+        }
     return image;
 }
 
@@ -395,7 +382,7 @@ TEST_F(GenerationImport, CancelAndReaderFailuresChangeNothing) {
 
     // A reader whose sizes promise more pixels than it delivers.
     t.import_image = [](const std::string&) {
-        rgba_image short_image = Image(10, 10, 5);
+        rgba_image short_image = Image(10, 10, [](int, int) { return rgb{5, 5, 5}; });
         short_image.pixels.resize(10 * 9 * 4);
         return short_image;
     };
@@ -406,8 +393,10 @@ TEST_F(GenerationImport, CancelAndReaderFailuresChangeNothing) {
 TEST_F(GenerationImport, EachPixelIsRedPlusGreenPlusBlueAndOtherSizesAreRescaled) {
     files.answer = "hills.bmp";
     // Red, green and blue count alike, alpha not at all.
-    image = Image(10, 10, 0,
-                  {{3, 2, 255, 0, 0}, {4, 2, 0, 255, 0}, {5, 2, 0, 0, 255}, {6, 2, 255, 255, 255}});
+    image = Image(10, 10, [](int i, int j) {
+        const rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+        return j == 2 && i >= 3 && i <= 6 ? colours[i - 3] : rgb{};
+    });
     t.GenerateTerrain();
     EXPECT_EQ(opened, std::vector<std::string>{"hills.bmp"});
     std::vector<float> expected(100, 0.0f);
@@ -416,10 +405,7 @@ TEST_F(GenerationImport, EachPixelIsRedPlusGreenPlusBlueAndOtherSizesAreRescaled
     EXPECT_EQ(Heights(t), expected);
 
     // 20 x 20 in 2 x 2 blocks: halving gives each block's colour.
-    image = Image(20, 20, 0);
-    for (int j = 0; j < 20; ++j)
-        for (int i = 0; i < 20; ++i)
-            image.pixels[(size_t(j) * 20 + i) * 4] = uint8_t((i / 2 + j / 2) * 10);
+    image = Image(20, 20, [](int i, int j) { return rgb{uint8_t((i / 2 + j / 2) * 10), 0, 0}; });
     t.GenerateTerrain();
     const std::vector<float> h = Heights(t);
     ASSERT_EQ(h.size(), 100u);

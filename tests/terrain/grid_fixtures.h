@@ -107,19 +107,14 @@ inline void ExpectSameField(const vertex_2d_field& fast, reference::field& ref, 
     for (int y = 1; y < ref.height - 1; ++y)
         for (int x = 1; x < ref.width - 1; ++x) {
             const reference::vertex& v = ref.At(x, y);
-            const std::string at =
-                std::string(what) + " at " + std::to_string(x) + "," + std::to_string(y) + ": ";
-            ASSERT_TRUE(SameBits(fast.GetTerrain(x, y), v.terrain))
-                << at << "terrain " << fast.GetTerrain(x, y) << " vs " << v.terrain;
-            ASSERT_TRUE(SameBits(fast.GetWater(x, y), v.water))
-                << at << "water " << fast.GetWater(x, y) << " vs " << v.water;
-            if (planes == compared::ground_and_water) continue;
-            for (int i = 0; i < 8; ++i)
-                ASSERT_TRUE(SameBits(fast.GetFlow(x, y, i), v.flow[i]))
-                    << at << "flow " << i << " " << fast.GetFlow(x, y, i) << " vs " << v.flow[i];
-            if (planes == compared::outflow) {
-                ASSERT_TRUE(SameBits(fast.GetOutflow(x, y), v.outflow)) << at << "outflow";
-            }
+            std::vector<float> a{fast.GetTerrain(x, y), fast.GetWater(x, y)}, b{v.terrain, v.water};
+            for (int i = 0; i < 8 && planes != compared::ground_and_water; ++i)
+                a.push_back(fast.GetFlow(x, y, i)), b.push_back(v.flow[i]);
+            if (planes == compared::outflow)
+                a.push_back(fast.GetOutflow(x, y)), b.push_back(v.outflow);
+            ASSERT_TRUE(SameBits(a, b)) << what << " at " << x << "," << y << ": terrain, water, "
+                                        << "flows, outflow " << ::testing::PrintToString(a)
+                                        << " vs " << ::testing::PrintToString(b);
         }
 }
 

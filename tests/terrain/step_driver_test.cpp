@@ -99,12 +99,13 @@ TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
     EXPECT_NE(t.clusters[0].vertex_data, drawn);
 }
 
-class StepWorker : public ::testing::TestWithParam<int> {
+// A worker on two threads.
+class StepWorker : public ::testing::Test {
   protected:
     StepWorker() {
         const std::vector<float> heights = Landscape(24, 20, 3);
         t.settings = &settings;
-        t.SetStepThreads(GetParam());
+        t.SetStepThreads(2);
         t.BuildFromHeights(heights.data(), 24, 20);
         p->next = t.objects;
         t.objects = p;
@@ -124,7 +125,7 @@ class StepWorker : public ::testing::TestWithParam<int> {
     step_driver driver{t, true};
 };
 
-TEST_P(StepWorker, OneStepInFlight) {
+TEST_F(StepWorker, OneStepInFlight) {
     driver.Start();
     for (int frame = 1; frame <= 20; ++frame) {
         driver.Advance();
@@ -136,7 +137,7 @@ TEST_P(StepWorker, OneStepInFlight) {
     EXPECT_EQ(p->started, 21);
 }
 
-TEST_P(StepWorker, HoldAndStopWaitForTheStep) {
+TEST_F(StepWorker, HoldAndStopWaitForTheStep) {
     p->gate.Reset();
     driver.Start();
     p->entered.Wait();
@@ -167,7 +168,7 @@ TEST_P(StepWorker, HoldAndStopWaitForTheStep) {
     EXPECT_EQ(p->started, 2);
 }
 
-TEST_P(StepWorker, NoStepBeforeATerrainButStepDone) {
+TEST_F(StepWorker, NoStepBeforeATerrainButStepDone) {
     t.ready = 0;
     settings.auto_rotate = 1;
     const float heading = t.view.x;
@@ -178,14 +179,12 @@ TEST_P(StepWorker, NoStepBeforeATerrainButStepDone) {
     EXPECT_EQ(t.view.x, heading);
 }
 
-TEST_P(StepWorker, AnErrorOfTheStepIsRaisedByTheHandOver) {
+TEST_F(StepWorker, AnErrorOfTheStepIsRaisedByTheHandOver) {
     p->fail = true;
     driver.Start();
     EXPECT_THROW(driver.Advance(), KR::Error);
     driver.Advance();  // no step was requested after it
     EXPECT_EQ(p->started, 1);
 }
-
-INSTANTIATE_TEST_SUITE_P(Worker, StepWorker, ::testing::Values(2), ModeName);
 
 }  // namespace

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "kr/base/random.h"
 #include "terrain/flow_pass.h"
 #include "terrain/grid_fixtures.h"
@@ -110,42 +113,21 @@ class StepOracle : public ::testing::TestWithParam<int> {
         }
     }
 
+    // Each command on both models, at its step.
     static void Command(int step, terrain& fast, reference::cluster& ref, simulation_settings& s) {
-        const float vx = fast.view_pos.x, vy = fast.view_pos.y, radius = fast.brush_radius;
-        switch (step) {
-            case 5:
-                fast.Tsunami();
-                reference::Tsunami(ref, vx, vy, radius);
-                break;
-            case 40:
-                fast.RaiseBrush(3.5f);
-                reference::RaiseBrush(ref, vx, vy, radius, 3.5f);
-                break;
-            case 60:
-                fast.SmoothBrush();
-                reference::SmoothBrush(ref, vx, vy, radius);
-                break;
-            case 80:
-                fast.SmoothTerrain();
-                reference::SmoothTerrain(ref);
-                break;
-            case 120:
-                fast.ResetMovement();
-                reference::ResetMovement(ref);
-                break;
-            case 200:
-                fast.ResetWater();
-                reference::ResetWater(ref);
-                break;
-            case 210:
-                fast.view_pos.x = 2.5f;  // a tsunami partly off the grid
-                fast.Tsunami();
-                reference::Tsunami(ref, 2.5f, vy, radius);
-                break;
-            case 290:  // the flows stay as they were, in both fields
-                s.stop_water = 1;
-                break;
-        }
+        const float vx = fast.view_pos.x, vy = fast.view_pos.y, r = fast.brush_radius;
+        const std::pair<int, std::function<void()>> commands[] = {
+            {5, [&] { fast.Tsunami(), reference::Tsunami(ref, vx, vy, r); }},
+            {40, [&] { fast.RaiseBrush(3.5f), reference::RaiseBrush(ref, vx, vy, r, 3.5f); }},
+            {60, [&] { fast.SmoothBrush(), reference::SmoothBrush(ref, vx, vy, r); }},
+            {80, [&] { fast.SmoothTerrain(), reference::SmoothTerrain(ref); }},
+            {120, [&] { fast.ResetMovement(), reference::ResetMovement(ref); }},
+            {200, [&] { fast.ResetWater(), reference::ResetWater(ref); }},
+            {210,  // a tsunami partly off the grid
+             [&] { fast.view_pos.x = 2.5f, fast.Tsunami(), reference::Tsunami(ref, 2.5f, vy, r); }},
+            {290, [&] { s.stop_water = 1; }}};  // the flows stay as they were, in both fields
+        for (const auto& [at, command] : commands)
+            if (at == step) command();
     }
 };
 
