@@ -265,12 +265,9 @@ TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsResetsTheViewAndHoldsSizesInRa
     t.generation.type = kShapeMountain;
     const std::vector<float> h = Generate(t, kAlgorithmPerlinNoise, 21);
 
-    EXPECT_EQ(t.cluster_count, 1u);
-    EXPECT_EQ(t.extent.x, 40.0f);
-    EXPECT_EQ(t.extent.y, 30.0f);
-    EXPECT_EQ(t.ObjectCount(), 0);
+    EXPECT_EQ(std::make_tuple(t.cluster_count, t.extent.x, t.extent.y, t.ObjectCount(), t.ready),
+              std::make_tuple(1u, 40.0f, 30.0f, 0, 1u));
     EXPECT_EQ(t.selected, nullptr);
-    EXPECT_EQ(t.ready, 1u);
     ExpectVector(t.view, {0, 70, 140, 0});
     ExpectVector(t.view_pos, {20, 15, 0, 0});
     ExpectVector(t.sun, {-45, 50, 80, 0});
@@ -292,8 +289,7 @@ TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsResetsTheViewAndHoldsSizesInRa
     t.generation.y = 5000;
     t.generation.detail = -8;
     Generate(t, kAlgorithmRandomPoints, 1);
-    EXPECT_EQ(t.extent.x, 10.0f);
-    EXPECT_EQ(t.extent.y, 1024.0f);
+    EXPECT_EQ(std::make_pair(t.extent.x, t.extent.y), std::make_pair(10.0f, 1024.0f));
 }
 
 TEST_F(GenerationAlgorithms, EachSmoothingPassIsASmoothAndAHandOver) {

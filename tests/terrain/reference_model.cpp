@@ -105,23 +105,15 @@ void cluster::Generate(const std::vector<float>& heights, int columns, int rows)
     buffers.depth_offset = 6 * n;
     buffers.water_pos_offset = 7 * n;
     buffers.water_normal_offset = 10 * n;
-    float* data = buffers.vertex_data.data();
-    for (int r = 0; r < size_y; ++r)
-        for (int c = 0; c < size_x; ++c) {
-            const int v = r * size_x + c;
-            for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
-                data[block + 3 * v] = float(c);
-                data[block + 3 * v + 1] = float(r);
-            }
+    // Grid points at whole positions, then the quads' centres between them.
+    for (int v = 0; v < n; ++v) {
+        const bool centre = v >= size_x * size_y;
+        const int k = centre ? v - size_x * size_y : v, row_length = centre ? quads_x : size_x;
+        for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
+            buffers.vertex_data[block + 3 * v] = float(k % row_length) + (centre ? 0.5f : 0.0f);
+            buffers.vertex_data[block + 3 * v + 1] = float(k / row_length) + (centre ? 0.5f : 0.0f);
         }
-    for (int r = 0; r < quads_y; ++r)
-        for (int c = 0; c < quads_x; ++c) {
-            const int v = size_x * size_y + r * quads_x + c;
-            for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
-                data[block + 3 * v] = c + 0.5f;
-                data[block + 3 * v + 1] = r + 0.5f;
-            }
-        }
+    }
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
             vertex& p = read_field->At(c + 1, r + 1);

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "terrain/grid_fixtures.h"
@@ -91,15 +92,12 @@ TEST_F(History, UndoAndRedoGiveBackTheExactScene) {
         EXPECT_EQ(State(), after);
         ExpectDrawnGround();
     }
-    EXPECT_EQ(t.extent.x, 13.0f);
-    EXPECT_EQ(d.water_color, 3023);
-    EXPECT_EQ(t.scene_file, "other.qor");
+    EXPECT_EQ(std::tie(t.extent.x, d.water_color, t.scene_file),
+              std::make_tuple(13.0f, 3023, "other.qor"));
     // All the way back to the first landscape, and forward again.
     while (history.Undo()) {
     }
-    EXPECT_EQ(t.extent.x, 24.0f);
-    EXPECT_EQ(s.stop_rain, 0);
-    EXPECT_EQ(t.scene_file, "");
+    EXPECT_EQ(std::tie(t.extent.x, s.stop_rain, t.scene_file), std::make_tuple(24.0f, 0, ""));
     EXPECT_EQ(history.RedoSteps(), 4u);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "terrain/grid_fixtures.h"
@@ -31,9 +33,8 @@ TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
     StaticObject* a = t.AddObjectStatic();
     Spring* b = t.AddSpring();
     Ball* c = t.AddBall();
-    EXPECT_EQ(t.objects, c);
-    EXPECT_EQ(c->next, b);
-    EXPECT_EQ(b->next, a);
+    EXPECT_EQ((std::vector<scene_object*>{t.objects, c->next, b->next}),
+              (std::vector<scene_object*>{c, b, a}));
     EXPECT_EQ(a->rotation.z, 60.0f);  // faces away from the viewer
     EXPECT_EQ(t.ObjectCount(), 3);
 
@@ -139,8 +140,7 @@ TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
     food->amount() = 0.9f;
     Agent* agent = t.AddAgent();
     EXPECT_EQ(t.agent_lib.Count(), 1);
-    EXPECT_GE(agent->bias, -1.0f);
-    EXPECT_LE(agent->bias, 1.0f);
+    EXPECT_LE(std::fabs(agent->bias), 1.0f);
     agent->next_breed_time = 1e9;  // no new food in this test
     // The agent is updated just before the food it eats: the update loop must not go on to
     // the eaten food (the sanitizer build sees it if it does).
@@ -173,8 +173,7 @@ TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
     EXPECT_EQ(t.food_lib.First()->grow_time, fake_now + 5.0);
     EXPECT_EQ(agent->next_breed_time, fake_now + 1.0);
     // It walks only one vertex inside the last row and column.
-    EXPECT_EQ(agent->position.x, 38.0f);
-    EXPECT_EQ(agent->position.y, 28.0f);
+    EXPECT_EQ(std::make_pair(agent->position.x, agent->position.y), std::make_pair(38.0f, 28.0f));
 }
 
 TEST_F(SceneObjects, DeletingTheSelectedAgentLeavesNoTrace) {
