@@ -74,19 +74,13 @@ TEST(GenerationGrid, NormaliseMapsOntoTheHeightDifference) {
     EXPECT_EQ(normalised({-4, 1, 6}), std::vector<float>(3, 0.0f));  // equal limits flatten
 }
 
-class GenerationAlgorithms : public ::testing::Test {
+class GenerationAlgorithms : public ::testing::Test, public QorTest::scene {
   protected:
     void SetUp() override {
-        t.settings = &s;
-        t.generation.x = 40;
-        t.generation.y = 30;
-        t.generation.detail = 300;
-        t.generation.smooth = 0;
+        std::tie(t.generation.x, t.generation.y, t.generation.detail, t.generation.smooth) =
+            std::make_tuple(40, 30, 300, 0);
     }
     void TearDown() override { step_kernel_limit = step_kernels::best; }
-
-    simulation_settings s;
-    terrain t;
 };
 
 // The program's generator as its definition states it, apart from KR's: rand() is the 15-bit
@@ -326,10 +320,8 @@ class GenerationImport : public GenerationAlgorithms {
   protected:
     void SetUp() override {
         GenerationAlgorithms::SetUp();
-        t.generation.x = 10;
-        t.generation.y = 10;
-        t.generation.max = 765.0f;
-        t.generation.algorithm = kAlgorithmImportBitmap;
+        std::tie(t.generation.x, t.generation.y, t.generation.max, t.generation.algorithm) =
+            std::make_tuple(10, 10, 765.0f, kAlgorithmImportBitmap);
         t.file_names = &files;
         t.import_image = [this](const std::string& name) {
             opened.push_back(name);

@@ -34,18 +34,17 @@ struct probe : scene_object {
 };
 
 // Rain, running erosion and a spring on rough ground; the view turns and floats.
-void Prepare(terrain& t, simulation_settings& s, int step_threads, bool water_stopped) {
-    s = simulation_settings{};
-    s.rain_multiplier = 0.01f;
-    s.stop_erosion = 0;
-    s.stop_water = water_stopped;
-    s.auto_rotate = s.float_in_water = 1;
-    t.settings = &s;
-    t.SetStepThreads(step_threads);
-    const std::vector<float> heights = Landscape(48, 40, 5);
-    t.BuildFromHeights(heights.data(), 48, 40);
-    t.AddSpring();
-}
+struct prepared : QorTest::scene {
+    prepared(int step_threads, bool water_stopped) {
+        s.rain_multiplier = 0.01f;
+        s.stop_erosion = 0;
+        s.stop_water = water_stopped;
+        s.auto_rotate = s.float_in_water = 1;
+        t.SetStepThreads(step_threads);
+        t.BuildFromHeights(Landscape(48, 40, 5).data(), 48, 40);
+        t.AddSpring();
+    }
+};
 
 // The parameter is the step's thread count; 1 runs the single-thread mode, more a worker.
 std::string ModeName(const ::testing::TestParamInfo<int>& info) {
@@ -57,10 +56,8 @@ class StepDriver : public ::testing::TestWithParam<int> {};
 TEST_P(StepDriver, SameSceneAsPlainSteps) {
     for (const bool water_stopped : {false, true}) {
         SCOPED_TRACE(water_stopped ? "water stopped" : "water running");
-        simulation_settings plain_settings, driven_settings;
-        terrain plain, driven;
-        Prepare(plain, plain_settings, 1, water_stopped);
-        Prepare(driven, driven_settings, GetParam(), water_stopped);
+        prepared plain_scene(1, water_stopped), driven_scene(GetParam(), water_stopped);
+        terrain &plain = plain_scene.t, &driven = driven_scene.t;
         step_driver driver(driven, GetParam() > 1);
         driver.Start();
         for (int frame = 0; frame < 40; ++frame) {
@@ -100,13 +97,11 @@ TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
 }
 
 // A worker on two threads.
-class StepWorker : public ::testing::Test {
+class StepWorker : public ::testing::Test, public QorTest::scene {
   protected:
     StepWorker() {
-        const std::vector<float> heights = Landscape(24, 20, 3);
-        t.settings = &settings;
         t.SetStepThreads(2);
-        t.BuildFromHeights(heights.data(), 24, 20);
+        t.BuildFromHeights(Landscape(24, 20, 3).data(), 24, 20);
         p->next = t.objects;
         t.objects = p;
     }
@@ -119,8 +114,6 @@ class StepWorker : public ::testing::Test {
     }
     double Water() const { return QorTest::TotalWater(*t.clusters[0].read_field); }
 
-    simulation_settings settings;
-    terrain t;
     probe* p = new probe;  // the terrain owns it
     step_driver driver{t, true};
 };
@@ -170,7 +163,7 @@ TEST_F(StepWorker, HoldAndStopWaitForTheStep) {
 
 TEST_F(StepWorker, NoStepBeforeATerrainButStepDone) {
     t.ready = 0;
-    settings.auto_rotate = 1;
+    s.auto_rotate = 1;
     const float heading = t.view.x;
     driver.Start();
     for (int frame = 0; frame < 3; ++frame)
