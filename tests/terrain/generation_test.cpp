@@ -218,8 +218,7 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
         {kAlgorithmRandomPoints, 75, 23, 200, 7, kShapeMountain, 0, 20, 2, 1},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE("algorithm " + std::to_string(k.algorithm) + ", " + std::to_string(k.X) +
-                     " x " + std::to_string(k.Y) + ", shape " + std::to_string(k.shape));
+        SCOPED_TRACE("case " + std::to_string(&k - cases));
         std::vector<float> h =
             k.algorithm == kAlgorithmRandomPoints ? PlainRandomPoints(k.X, k.Y, k.detail, k.seed)
             : k.algorithm == kAlgorithmFaulting   ? PlainFaulting(k.X, k.Y, k.detail, k.seed)

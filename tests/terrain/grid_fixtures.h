@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,9 @@
 namespace QorTest {
 
 inline uint32_t Hash(uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
+    x = (x ^ (x >> 16)) * 0x7feb352dU;
+    x = (x ^ (x >> 15)) * 0x846ca68bU;
+    return x ^ (x >> 16);
 }
 
 // Rough ground between low and high: smooth hills plus steep random steps, so that there is
@@ -68,10 +66,8 @@ inline std::vector<float> Plane(const vertex_2d_field& f, bool water = false) {
 }
 
 inline double TotalWater(const vertex_2d_field& f) {
-    double sum = 0;
-    for (float w : Plane(f, true))
-        sum += w;
-    return sum;
+    const std::vector<float> water = Plane(f, true);
+    return std::accumulate(water.begin(), water.end(), 0.0);
 }
 
 inline bool SameBits(float a, float b) {

@@ -39,10 +39,12 @@ struct History : ::testing::Test, QorTest::scene {
                 EXPECT_EQ(c.vertex_data[c.terrain_pos_offset + 3 * (y * c.size_x + x) + 2],
                           c.write_field->GetTerrain(x + 1, y + 1));
     }
-    void Edit(edit_kind kind, const std::function<void()>& edit) {
-        history.Begin(kind);
+    // One edit in the given history (the fixture's by default); false: no step kept.
+    bool Edit(edit_kind kind, const std::function<void()>& edit, scene_history* in = nullptr) {
+        scene_history& h = in ? *in : history;
+        h.Begin(kind);
         edit();
-        history.Commit();
+        return h.Commit();
     }
     void Raise(float amount) {
         Edit(edit_kind::brush_stroke, [&] { t.RaiseBrush(amount); });
@@ -112,9 +114,8 @@ TEST_F(History, KeepsFiftyStepsAndDropsTheOldestOverItsCap) {
     scene_history small(t, s, d, {100, 3 * step_bytes + step_bytes / 2});
     std::vector<std::vector<uint32_t>> states{State()};
     for (int i = 0; i < 5; ++i) {
-        small.Begin(edit_kind::brush_stroke);
-        t.RaiseBrush(1);
-        small.Commit();
+        Edit(
+            edit_kind::brush_stroke, [&] { t.RaiseBrush(1); }, &small);
         states.push_back(State());
     }
     EXPECT_EQ(small.UndoSteps(), 3u);
@@ -125,11 +126,10 @@ TEST_F(History, KeepsFiftyStepsAndDropsTheOldestOverItsCap) {
 
     // A whole scene larger than the cap cannot be kept, nor can anything before it.
     scene_history tiny(t, s, d, {100, 8192});
-    tiny.Begin(edit_kind::smoothing);
-    t.SmoothTerrain();
-    ASSERT_TRUE(tiny.Commit());
-    tiny.Begin(edit_kind::generation);
-    EXPECT_FALSE(tiny.Commit());
+    ASSERT_TRUE(Edit(
+        edit_kind::smoothing, [&] { t.SmoothTerrain(); }, &tiny));
+    EXPECT_FALSE(Edit(
+        edit_kind::generation, [] {}, &tiny));
     EXPECT_EQ(tiny.UndoSteps(), 0u);
 }
 
@@ -143,8 +143,7 @@ TEST_F(History, ANewEditDropsTheRedoListAndNothingChangedKeepsNoStep) {
     EXPECT_FALSE(history.Redo());
     EXPECT_EQ(history.UndoSteps(), 2u);
 
-    history.Begin(edit_kind::brush_stroke);
-    EXPECT_FALSE(history.Commit());  // nothing changed
+    EXPECT_FALSE(Edit(edit_kind::brush_stroke, [] {}));  // nothing changed
     EXPECT_EQ(history.UndoSteps(), 2u);
 }
 
