@@ -151,9 +151,7 @@ TEST_F(StepWorker, HoldAndStopWaitForTheStep) {
 
     p->entered.Wait();
     release = ReleaseSoon();
-    const auto begin = std::chrono::steady_clock::now();
     driver.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
     EXPECT_EQ(p->finished, 2);  // the worker ended after its step
     release.join();
     driver.Stop();
