@@ -118,13 +118,10 @@ TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
     float z = 0;
     ASSERT_TRUE(t.GetSurfaceHeight(z, 2.25f, 3.5f));
     EXPECT_FLOAT_EQ(z, 14.25f);
-    EXPECT_TRUE(t.GetSurfaceHeight(z, 8.5f, 2.0f));   // the last quad
-    EXPECT_FALSE(t.GetSurfaceHeight(z, 9.5f, 2.0f));  // past the last grid point
-    EXPECT_FALSE(t.GetSurfaceHeight(z, 2.0f, 7.0f));
-    EXPECT_FALSE(t.GetSurfaceHeight(z, -0.5f, 2.0f));
-    EXPECT_FALSE(t.GetSurfaceHeight(z, 2.0f, 100.0f));
-    const KR::Vector4 none = t.GetFlowVelocity(9.5f, 1.0f);
-    EXPECT_EQ(none.x, 0.0f);
+    EXPECT_TRUE(t.GetSurfaceHeight(z, 8.5f, 2.0f));  // the last quad
+    for (const auto& [x, y] : {std::pair{9.5f, 2.0f}, {2.0f, 7.0f}, {-0.5f, 2.0f}, {2.0f, 100.0f}})
+        EXPECT_FALSE(t.GetSurfaceHeight(z, x, y)) << x << "," << y;  // past the last grid point
+    EXPECT_EQ(t.GetFlowVelocity(9.5f, 1.0f).x, 0.0f);
     EXPECT_EQ(t.FindCluster(10.0f, 8.0f), &t.clusters[0]);
     EXPECT_EQ(t.FindCluster(10.5f, 8.0f), nullptr);
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kr/base/error.h"
@@ -50,16 +51,13 @@ class HeightMap : public ::testing::Test {
 };
 
 TEST_F(HeightMap, ExportThenImportGivesBackEveryHeight) {
-    const struct {
-        const char* name;
-        int width, height;  // an .r32's size
-    } formats[] = {{"map.png", 0, 0}, {"map.PGM", 0, 0}, {"map.r32", kColumns, kRows}};
-    for (const auto& format : formats) {
-        SCOPED_TRACE(format.name);
-        const std::string file = qor_test::ScratchFile(format.name);
+    for (const std::string name : {"map.png", "map.PGM", "map.r32"}) {
+        SCOPED_TRACE(name);
+        const std::string file = qor_test::ScratchFile(name);
+        const bool raw = name == "map.r32";  // takes its size from the call
         const std::string line = ExportHeightMap(t, height_map_plane::ground, file);
         EXPECT_EQ(line.rfind(file + ": 64 x 48 ground heights, ", 0), 0u) << line;
-        ImportHeightMap(u, file, format.width, format.height);
+        ImportHeightMap(u, file, raw ? kColumns : 0, raw ? kRows : 0);
         const std::vector<float> back = Plane(u), water = Plane(u, true), flood = Plane(t, true);
         ASSERT_EQ(back.size(), heights.size());
         for (size_t k = 0; k < back.size(); ++k) {
@@ -111,9 +109,8 @@ TEST_F(HeightMap, FilesWithoutARangeSpanTheParametersAndBadFilesChangeNothing) {
     // 2 x 2, top row first: the grid's first row is the picture's last.
     const std::string plain = qor_test::ScratchFile("plain.pgm");
     qor_test::WriteBytes(plain, "P2\n2 2\n255\n0 255\n255 0\n");
-    u.generation.x = u.generation.y = 10;
-    u.generation.min = 2.0f;
-    u.generation.max = 12.0f;
+    std::tie(u.generation.x, u.generation.y, u.generation.min, u.generation.max) =
+        std::make_tuple(10, 10, 2.0f, 12.0f);
     ImportHeightMap(u, plain);
     const std::vector<float> corners = Plane(u);
     EXPECT_EQ((std::vector<float>{corners[0], corners[9], corners[90], corners[99]}),
