@@ -24,6 +24,16 @@ namespace {
 
 using QorTest::scene;
 
+// The text with the nth appearance of from replaced by to.
+std::string Replace(std::string text, const std::string& from, const std::string& to,
+                    size_t nth = 0) {
+    size_t at = text.find(from);
+    while (nth-- > 0 && at != std::string::npos)
+        at = text.find(from, at + 1);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
 std::string Text(scene& sc) {
     std::ostringstream out;
     WriteScene(out, sc.t, sc.s, sc.d);
@@ -124,12 +134,6 @@ class BadSceneFile : public ::testing::Test {
         EXPECT_EQ(sc.t.clusters[0].read_field->GetTerrain(2, 2), 4.0f);
         EXPECT_EQ(sc.t.ready, 1u);
     }
-    static std::string Replace(std::string text, const std::string& from, const std::string& to) {
-        const size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-        return text;
-    }
 
     scene sc{4, 3, 4.0f};
     std::string good;
@@ -186,13 +190,8 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
     for (int i = 0; i < 5; ++i)
         a.t.Simulate();
     const std::string good = Text(a);
-    auto replaced = [&](const std::string& from, const std::string& to, size_t nth = 0) {
-        std::string text = good;
-        size_t at = text.find(from);
-        while (nth-- > 0 && at != std::string::npos)
-            at = text.find(from, at + 1);
-        EXPECT_NE(at, std::string::npos) << from;
-        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    auto replaced = [&](const std::string& from, const std::string& to, size_t nth) {
+        return Replace(good, from, to, nth);
     };
     std::string crlf;
     for (const char c : good)
@@ -219,7 +218,7 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
                   "s7=\"1\"/></w></v></row>",
                   35),
          false},
-        {"a row more", replaced("</cluster>", "<row></row></cluster>"), false},
+        {"a row more", replaced("</cluster>", "<row></row></cluster>", 0), false},
         {"junk at the end", good + "<x/>", false},
     };
     for (const auto& c : cases) {
