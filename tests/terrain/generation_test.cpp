@@ -58,10 +58,7 @@ TEST(GenerationParameters, ClampsInTheirOrder) {
 
 TEST(GenerationGrid, NormaliseMapsOntoTheHeightDifference) {
     terrain_generation_info g;
-    g.x = 3;
-    g.y = 1;
-    g.min = 2.0f;
-    g.max = 12.0f;
+    std::tie(g.x, g.y, g.min, g.max) = std::make_tuple(3, 1, 2.0f, 12.0f);
     g.InitData();
     auto normalised = [&g](std::vector<float> values) {
         std::copy(values.begin(), values.end(), g.grid.get());

@@ -142,8 +142,8 @@ TEST(Tick, MotionsOfTheViewAndTheAnimation) {
     t.view_pos = KR::Vector4(50.0f, -3.0f, 0, 0);
     t.Simulate();
     EXPECT_NEAR(t.view.x, 0.3f, 1e-4);
-    EXPECT_EQ(t.view_pos.x, 20.0f - 1.01f);  // stays on the terrain
-    EXPECT_EQ(t.view_pos.y, 0.01f);
+    EXPECT_EQ(std::make_pair(t.view_pos.x, t.view_pos.y),
+              std::make_pair(20.0f - 1.01f, 0.01f));  // held on the terrain
     EXPECT_FLOAT_EQ(s.animation_time, 0.005f);
 
     // Published: the tick moves a copy, which the main thread takes over afterwards, in

@@ -253,8 +253,7 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     const std::string empty = qor_test::ScratchFile("empty.qor");
     EXPECT_THROW(SaveScene(empty.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_FALSE(std::filesystem::exists(empty));
-    const float height = 1.0f;
-    sc.t.BuildFromHeights(&height, 1, 1);
+    sc.t.BuildFromHeights(std::vector<float>{1.0f}.data(), 1, 1);
     EXPECT_THROW(SaveScene("/nonexistent-folder/a.qor", sc.t, sc.s, sc.d), KR::ErrorFile);
     // A folder or a device in the way is never replaced.
     const std::string folder = qor_test::ScratchFile("in-the-way.qor");

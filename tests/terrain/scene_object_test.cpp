@@ -28,7 +28,7 @@ class SceneObjects : public ::testing::Test, public QorTest::scene {
     }
 };
 
-TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
+TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalAndDeletionKeepTheRest) {
     t.view.x = 30;
     StaticObject* a = t.AddObjectStatic();
     Spring* b = t.AddSpring();
@@ -49,6 +49,18 @@ TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
     // Objects float at their size above the surface after a tick.
     t.Simulate();
     EXPECT_FLOAT_EQ(a->position.z, 10.0f + 1.0f);
+
+    // Deleting the selected agent leaves no trace.
+    Agent* agent = t.AddAgent();
+    t.AddAgent();
+    t.selected = agent;
+    t.DeleteSelected();
+    EXPECT_EQ(t.selected, nullptr);
+    EXPECT_EQ(t.agent_lib.Count(), 1);
+    EXPECT_NE(t.agent_lib.First(), agent);
+    EXPECT_EQ(t.ObjectCount(), 3);
+    t.DeleteSelected();  // nothing selected: nothing happens
+    EXPECT_EQ(t.ObjectCount(), 3);
 }
 
 // A spring pours strength x 100 x rain x timescale at the nearest grid point, only while the
@@ -171,19 +183,6 @@ TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
     EXPECT_EQ(agent->next_breed_time, fake_now + 1.0);
     // It walks only one vertex inside the last row and column.
     EXPECT_EQ(std::make_pair(agent->position.x, agent->position.y), std::make_pair(38.0f, 28.0f));
-}
-
-TEST_F(SceneObjects, DeletingTheSelectedAgentLeavesNoTrace) {
-    Agent* agent = t.AddAgent();
-    t.AddAgent();
-    t.selected = agent;
-    t.DeleteSelected();
-    EXPECT_EQ(t.selected, nullptr);
-    EXPECT_EQ(t.agent_lib.Count(), 1);
-    EXPECT_NE(t.agent_lib.First(), agent);
-    EXPECT_EQ(t.ObjectCount(), 1);
-    t.DeleteSelected();  // nothing selected: nothing happens
-    EXPECT_EQ(t.ObjectCount(), 1);
 }
 
 }  // namespace
