@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 #include <functional>
 #include <tuple>
 #include <vector>
@@ -21,13 +21,11 @@ struct History : ::testing::Test, QorTest::scene {
 
     // Every plane of the newest state and the extents, as bits.
     std::vector<uint32_t> State() const {
-        const scene_snapshot snap = TakeSceneSnapshot(t, s, d, false);
         std::vector<uint32_t> bits;
-        for (const cluster_copy& c : snap.clusters) {
+        for (const cluster_copy& c : TakeSceneSnapshot(t, s, d, false).clusters) {
             bits.insert(bits.end(), {uint32_t(c.columns), uint32_t(c.rows)});
-            const size_t at = bits.size();
-            bits.resize(at + c.values.size());
-            std::memcpy(bits.data() + at, c.values.data(), c.values.size() * sizeof(float));
+            for (const float value : c.values)
+                bits.push_back(std::bit_cast<uint32_t>(value));
         }
         return bits;
     }
