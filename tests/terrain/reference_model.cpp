@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "kr/base/random.h"
 
@@ -154,12 +155,9 @@ void cluster::FlowPass(const simulation_settings& s) {
                     (h - R.Surface(x + dx(i), y + dy(i), s)) * s.timescale * kFlowAcceleration;
                 if (P.flow[i] < 0) P.flow[i] = 0;
             }
-            float k = P.water * kDepthToDamping - KR::RandomFloat(0, s.randomness);
-            if (k < 0) k = 0;
-            if (k > kDampingCeiling) k = kDampingCeiling;
-            float T = 0.0f;
-            for (int i = 0; i < 8; ++i)
-                T += P.flow[i];
+            const float k = std::clamp(P.water * kDepthToDamping - KR::RandomFloat(0, s.randomness),
+                                       0.0f, kDampingCeiling);
+            const float T = std::accumulate(P.flow, P.flow + 8, 0.0f);
             float f = T * k;
             if (!(f < P.water * kDampingCeiling)) f = P.water * kDampingCeiling;
             if (T > 0) f = f / T;
@@ -212,10 +210,7 @@ void cluster::SlopePass() {
             for (int i = kFirstDiagonal; i < 8; ++i)
                 if (b > h[i]) d[i] = (b - h[i]) * kDiagonalSlide, ++count;
             if (count == 0) continue;
-            float sum = 0.0f;
-            for (int i = 0; i < 9; ++i)
-                sum += d[i];
-            const float D = sum / float(2 * count);
+            const float D = std::accumulate(d, d + 9, 0.0f) / float(2 * count);
             W.AddTerrain(x, y, 0 - D);
             for (int i = 0; i < 8; ++i)
                 W.AddTerrain(x + dx(i), y + dy(i), d[i] / float(2 * count));

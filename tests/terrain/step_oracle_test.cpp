@@ -92,8 +92,7 @@ class StepOracle : public ::testing::TestWithParam<int> {
             ASSERT_EQ(KR::GetRandomState(), ref_random) << "random draws differ";
             const int hand_overs = sc.idle_hand_overs && step % 7 == 3 ? 2 : 1;
             for (int hand_over = 0; hand_over < hand_overs; ++hand_over) {
-                ref_min = 1e30f;
-                ref_max = -1e30f;
+                ref_min = 1e30f, ref_max = -1e30f;
                 ref.SwapAndRefresh(s, ref_min, ref_max);
                 fast.UpdateBuffers();
             }
