@@ -96,8 +96,8 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     // The heights image is dark in the west, where the ground is low, and bright in the east.
     const KR::RgbaImage drawn = KR::ReadImageFile(o.heights_image.c_str());
     ASSERT_EQ(drawn.width, 16);
-    EXPECT_EQ(drawn.pixels[0], 0);
-    EXPECT_EQ(drawn.pixels[4 * 15], 255);
+    EXPECT_EQ(std::make_pair(int(drawn.pixels[0]), int(drawn.pixels[4 * 15])),
+              std::make_pair(0, 255));
     terrain t;
     simulation_settings s;
     display_settings d;

@@ -72,10 +72,8 @@ TEST_F(ConfigFile, EveryGroupIsReadWithItsClampsAtBothEnds) {
 TEST_F(ConfigFile, MissingGroupsKeepDefaultsAndAreNotValidated) {
     gen.x = 5000;  // out of range, but with no terrain group nothing checks it again
     Load("<ini><water frames=\"8\" /></ini>");
-    EXPECT_EQ(gen.x, 5000);
-    EXPECT_EQ(tex.water_frames, 8);
-    EXPECT_EQ(tex.water_size, 128);
-    EXPECT_EQ(s.stop_erosion, 1);
+    EXPECT_EQ(std::tie(gen.x, tex.water_frames, tex.water_size, s.stop_erosion),
+              std::make_tuple(5000, 8, 128, 1));
 }
 
 TEST_F(ConfigFile, BadFilesChangeNothingAndNonNumbersStopTheRead) {
@@ -97,9 +95,8 @@ TEST_F(ConfigFile, BadFilesChangeNothingAndNonNumbersStopTheRead) {
     } catch (const KR::Error& e) {
         EXPECT_EQ(e.Message(), "LoadConfig: Config file " + file + " structure error!\n");
     }
-    EXPECT_EQ(s.mode, 2);  // read before the bad value
-    EXPECT_EQ(s.auto_rotate, 1);
-    EXPECT_EQ(s.randomness, 0.0f);  // after it: untouched
+    // Read before the bad value, untouched after it.
+    EXPECT_EQ(std::tie(s.mode, s.auto_rotate, s.randomness), std::make_tuple(2, 1, 0.0f));
 }
 
 }  // namespace

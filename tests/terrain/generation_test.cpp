@@ -21,8 +21,6 @@
 
 namespace {
 
-using QorTest::SameBits;
-
 std::vector<float> Heights(const terrain& t) {
     return QorTest::Plane(*t.clusters[0].read_field);
 }
@@ -95,12 +93,9 @@ std::vector<float> PlainRandomPoints(int X, int Y, int detail, int seed) {
     text_random random{uint32_t(seed)};
     const float diag = std::sqrt(float(X) * X + float(Y) * Y), r0 = diag / 10, m = r0 / 3;
     std::vector<float> p;
-    for (int k = 0; k < detail; ++k) {
-        p.push_back(random(-m, diag + m));
-        p.push_back(random(-m, diag + m));
-        p.push_back(random(-1, 1));
-        p.push_back(random(r0 / 10, r0));
-    }
+    for (int k = 0; k < detail; ++k)  // x, y, height, radius: a braced list keeps the order
+        p.insert(p.end(),
+                 {random(-m, diag + m), random(-m, diag + m), random(-1, 1), random(r0 / 10, r0)});
     std::vector<float> grid;
     for (int j = 0; j < Y; ++j)
         for (int i = 0; i < X; ++i) {
@@ -156,12 +151,8 @@ std::vector<float> PlainFaulting(int W, int H, int detail, int seed) {
                 if (column >= 0 && column < W && row >= 0 && row < H)
                     grid[size_t(row) * W + column] += inc;
                 x += xstep;
-                if (e < 0) {
-                    e += 2 * dy;
-                } else {
-                    e += 2 * (dy - dx);
-                    y += ystep;
-                }
+                if (e >= 0) y += ystep;
+                e += e < 0 ? 2 * dy : 2 * (dy - dx);
             }
         }
     }
@@ -284,15 +275,13 @@ TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsResetsTheViewAndHoldsSizesInRa
 
 TEST_F(GenerationAlgorithms, EachSmoothingPassIsASmoothAndAHandOver) {
     Generate(t, kAlgorithmPerlinNoise, 8);
-    t.SmoothTerrain();
-    t.UpdateBuffers();
-    t.SmoothTerrain();
-    t.UpdateBuffers();
+    for (int pass = 0; pass < 2; ++pass)
+        t.SmoothTerrain(), t.UpdateBuffers();
     const std::vector<float> by_hand = Heights(t);
 
     t.generation.smooth = 2;
     const std::vector<float> smoothed = Generate(t, kAlgorithmPerlinNoise, 8);
-    EXPECT_TRUE(SameBits(smoothed, by_hand));
+    EXPECT_TRUE(QorTest::SameBits(smoothed, by_hand));
     EXPECT_EQ(t.clusters[0].read_field, &t.clusters[0].fields[0]);  // swapped twice
 }
 

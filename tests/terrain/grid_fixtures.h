@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -70,9 +71,6 @@ inline double TotalWater(const vertex_2d_field& f) {
     return std::accumulate(water.begin(), water.end(), 0.0);
 }
 
-inline bool SameBits(float a, float b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 inline bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
@@ -119,7 +117,8 @@ inline void ExpectSameBuffers(const cluster& fast, const reference::cluster& ref
     const std::vector<float>& b = ref.buffers.vertex_data;
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i)
-        ASSERT_TRUE(SameBits(a[i], b[i])) << "draw float " << i << ": " << a[i] << " vs " << b[i];
+        ASSERT_EQ(std::bit_cast<uint32_t>(a[i]), std::bit_cast<uint32_t>(b[i]))
+            << "draw float " << i << ": " << a[i] << " vs " << b[i];
 }
 
 }  // namespace QorTest

@@ -14,11 +14,9 @@ namespace {
 TEST(VertexField, BorderMirrorsGroundHoldsNoWaterAndSwallowsWrites) {
     cluster c;
     c.SetExtent(KR::Vector2(0, 0), KR::Vector2(1, 1), 1, 1);
-    const float height = 3.5f;
-    c.GenerateTerrain(&height, 1);
+    c.GenerateTerrain(std::vector<float>{3.5f}.data(), 1);
     vertex_2d_field& f = *c.read_field;
-    ASSERT_EQ(f.Width(), 3);
-    ASSERT_EQ(f.Height(), 3);
+    ASSERT_EQ(std::make_pair(f.Width(), f.Height()), std::make_pair(3, 3));
     EXPECT_FLOAT_EQ(f.GetWater(1, 1), 10.0f - 3.5f);
     simulation_settings s;
     for (int y = 0; y < 3; ++y)

@@ -40,8 +40,7 @@ class HeightMap : public ::testing::Test {
         t.settings = &s;
         t.BuildFromHeights(heights.data(), kColumns, kRows);
         u.settings = &s;
-        u.generation.x = kColumns;
-        u.generation.y = kRows;
+        std::tie(u.generation.x, u.generation.y) = std::make_pair(kColumns, kRows);
     }
 
     simulation_settings s;

@@ -283,13 +283,11 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
             const int x = c + 1, y = r + 1;
-            float axis = 0, diagonal = 0;
-            for (int i = 0; i < kFirstDiagonal; ++i)
-                axis += F.Water(x + dx(i), y + dy(i));
-            for (int i = kFirstDiagonal; i < 8; ++i)
-                diagonal += F.Water(x + dx(i), y + dy(i));
-            depth[r * size_x + c] = kDepthShare * F.At(x, y).water + kDepthShare * (axis / 4) +
-                                    kDepthShare * (diagonal / 4);
+            float sum[2] = {0, 0};  // of the axes, of the diagonals
+            for (int i = 0; i < 8; ++i)
+                sum[i >= kFirstDiagonal] += F.Water(x + dx(i), y + dy(i));
+            depth[r * size_x + c] = kDepthShare * F.At(x, y).water + kDepthShare * (sum[0] / 4) +
+                                    kDepthShare * (sum[1] / 4);
         }
     // 4. Normals, one-sided at the edges.
     for (int r = 0; r < size_y; ++r)
@@ -307,12 +305,10 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             const float t = tpos[3 * v + 2], Wz = wpos[3 * v + 2];
             if (Wz < t) {
                 const float e = std::min((t - Wz) * kSunkNormalGain, 1.0f);
-                n[0] = e * 0.0f + (1 - e) * n[0];
-                n[1] = e * 0.0f + (1 - e) * n[1];
-                n[2] = e * 1.0f + (1 - e) * n[2];
+                for (int k = 0; k < 3; ++k)  // towards upright
+                    n[k] = e * (k == 2 ? 1.0f : 0.0f) + (1 - e) * n[k];
             }
-            for (int k = 0; k < 3; ++k)
-                wnorm[3 * v + k] = n[k];
+            std::copy(n, n + 3, wnorm + 3 * v);
         }
     // 5. Centre vertices of the quad fans.
     for (int r = 0; r < quads_y; ++r)

@@ -153,18 +153,15 @@ TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
     agent->next_breed_time = 1e9;  // no new food in this test
     // The agent is updated just before the food it eats: the update loop must not go on to
     // the eaten food (the sanitizer build sees it if it does).
-    ASSERT_EQ(t.objects, agent);
-    ASSERT_EQ(agent->next, food);
+    ASSERT_EQ((std::vector<scene_object*>{t.objects, agent->next}),
+              (std::vector<scene_object*>{agent, food}));
 
     const float start = agent->position.x;
     t.Simulate();
     EXPECT_LT(agent->position.x, start);  // it turned round towards negative x
     EXPECT_NEAR(agent->rotation.z, 180.0f, 1e-3);
-    int ticks = 0;
-    while (t.food_lib.Count() > 0 && ticks < 1000) {
+    for (int ticks = 0; t.food_lib.Count() > 0 && ticks < 1000; ++ticks)
         t.Simulate();
-        ++ticks;
-    }
     EXPECT_EQ(t.food_lib.Count(), 0);
     EXPECT_EQ(t.ObjectCount(), 1);  // the food was removed from the scene
     EXPECT_GT(agent->energy, 0.5f);

@@ -47,10 +47,6 @@ struct prepared : QorTest::scene {
 };
 
 // The parameter is the step's thread count; 1 runs the single-thread mode, more a worker.
-std::string ModeName(const ::testing::TestParamInfo<int>& info) {
-    return info.param == 1 ? "single" : std::to_string(info.param) + "threads";
-}
-
 class StepDriver : public ::testing::TestWithParam<int> {};
 
 TEST_P(StepDriver, SameSceneAsPlainSteps) {
@@ -80,7 +76,9 @@ TEST_P(StepDriver, SameSceneAsPlainSteps) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, StepDriver, ::testing::Values(1, 2, 4), ModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, StepDriver, ::testing::Values(1, 2, 4), [](const auto& info) {
+    return info.param == 1 ? "single" : std::to_string(info.param) + "threads";
+});
 
 TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
     QorTest::scene sc(24, 20, Landscape(24, 20, 3));
@@ -126,8 +124,7 @@ TEST_F(StepWorker, OneStepInFlight) {
         ASSERT_LE(p->started, frame + 1);  // and only its successor was requested
     }
     driver.Hold([] {});  // a hold requests nothing
-    EXPECT_EQ(p->finished, 21);
-    EXPECT_EQ(p->started, 21);
+    EXPECT_EQ(std::make_pair(p->finished.load(), p->started.load()), std::make_pair(21, 21));
 }
 
 TEST_F(StepWorker, HoldAndStopWaitForTheStep) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <tuple>
 #include <utility>
 
 #include "kr/base/random.h"
@@ -28,13 +30,9 @@ struct scenario {
 simulation_settings Settings(int rain_type, bool erosion, int aquarium, float z_aquarium,
                              float timescale, float randomness = 0, float rain = 0.01f) {
     simulation_settings s;
-    s.rain_type = rain_type;
-    s.rain_multiplier = rain;
-    s.stop_erosion = erosion ? 0 : 1;
-    s.aquarium = aquarium;
-    s.z_aquarium = z_aquarium;
-    s.timescale = timescale;
-    s.randomness = randomness;
+    std::tie(s.rain_type, s.rain_multiplier, s.stop_erosion, s.aquarium, s.z_aquarium, s.timescale,
+             s.randomness) = std::make_tuple(rain_type, rain, erosion ? 0 : 1, aquarium, z_aquarium,
+                                             timescale, randomness);
     return s;
 }
 
@@ -44,9 +42,8 @@ simulation_settings Settings(int rain_type, bool erosion, int aquarium, float z_
 class StepOracle : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
-        const step_kernels limits[3] = {step_kernels::best, step_kernels::avx2,
-                                        step_kernels::plain};
-        step_kernel_limit = limits[GetParam() % 100 / 10];
+        step_kernel_limit = std::array{step_kernels::best, step_kernels::avx2,
+                                       step_kernels::plain}[GetParam() % 100 / 10];
         if (GetParam() >= 100) streamed_field_bytes = 0;
         step_thread_choice::follow_load = false;  // every strip, however busy
     }
