@@ -75,9 +75,9 @@ TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
 TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     // Import Bitmap chosen by the configuration (7 is clamped to 3) with no image to read.
     for (const char* algorithm : {"3", "7"}) {
-        const std::string config = qor_test::ScratchFile("import.xml");
-        qor_test::WriteBytes(config,
-                             std::string("<ini><terrain algorithm=\"") + algorithm + "\"/></ini>");
+        const std::string config = QorTest::ScratchFile("import.xml");
+        QorTest::WriteBytes(config,
+                            std::string("<ini><terrain algorithm=\"") + algorithm + "\"/></ini>");
         sim_options o = Options("--config " + config + " --steps 0");
         EXPECT_EQ(RunSim(o), 2) << algorithm;
     }
@@ -86,12 +86,12 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     std::vector<uint8_t> grey(8 * 8);
     for (size_t k = 0; k < grey.size(); ++k)
         grey[k] = static_cast<uint8_t>(k % 8 * 30);
-    const std::string image = qor_test::ScratchFile("ramp.bmp");
+    const std::string image = QorTest::ScratchFile("ramp.bmp");
     KR::SaveGrey2BMP(image.c_str(), 8, 8, grey.data());
     sim_options o =
         Options("--import " + image + " --size 16 --seed 1 --steps 0 --threads 1 --save " +
-                qor_test::ScratchFile("imported.qor") + " --heights-bmp " +
-                qor_test::ScratchFile("heights.bmp"));
+                QorTest::ScratchFile("imported.qor") + " --heights-bmp " +
+                QorTest::ScratchFile("heights.bmp"));
     ASSERT_EQ(RunSim(o), 0);
     // The heights image is dark in the west, where the ground is low, and bright in the east.
     const KR::RgbaImage drawn = KR::ReadImageFile(o.heights_image.c_str());
@@ -107,23 +107,23 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     EXPECT_LT(f.GetTerrain(2, 8), f.GetTerrain(15, 8));
 
     // An image that cannot be read is the file error it is.
-    o.import = qor_test::ScratchFile("missing.bmp");
+    o.import = QorTest::ScratchFile("missing.bmp");
     EXPECT_THROW(RunSim(o), KR::ErrorFile);
 }
 
 TEST(QorSim, HeightMapsGoOutAndComeBackWhole) {
     // 24 x 24: the .r32 is taken as square.
     sim_options out = Options("--size 24 --steps 0 --threads 1 --export-heights " +
-                              qor_test::ScratchFile("made.r32"));
+                              QorTest::ScratchFile("made.r32"));
     ASSERT_EQ(RunSim(out), 0);
     sim_options in = out;
     in.import_heights = out.export_heights;
-    in.export_heights = qor_test::ScratchFile("back.r32");
+    in.export_heights = QorTest::ScratchFile("back.r32");
     ASSERT_EQ(RunSim(in), 0);
-    EXPECT_EQ(qor_test::ReadBytes(in.export_heights), qor_test::ReadBytes(out.export_heights));
+    EXPECT_EQ(QorTest::ReadBytes(in.export_heights), QorTest::ReadBytes(out.export_heights));
 
     // A file that is not what its name says is the file error it is.
-    qor_test::WriteBytes(in.import_heights, "not heights");
+    QorTest::WriteBytes(in.import_heights, "not heights");
     EXPECT_THROW(RunSim(in), KR::ErrorFile);
 }
 

@@ -22,8 +22,8 @@ class ConfigFile : public ::testing::Test {
     void TearDown() override { KR::console.SetStream(&std::cout); }
 
     void Load(const std::string& text) {
-        file = qor_test::ScratchFile("config.xml");
-        qor_test::WriteBytes(file, text);
+        file = QorTest::ScratchFile("config.xml");
+        QorTest::WriteBytes(file, text);
         LoadConfig(file.c_str(), targets);
     }
 
@@ -84,7 +84,7 @@ TEST_F(ConfigFile, BadFilesChangeNothingAndNonNumbersStopTheRead) {
         EXPECT_EQ(s.mode, 0);
     }
     log.str("");
-    LoadConfig(qor_test::ScratchFile("missing.xml").c_str(), targets);
+    LoadConfig(QorTest::ScratchFile("missing.xml").c_str(), targets);
     EXPECT_NE(log.str().find("Bad config file or file format: "), std::string::npos);
 
     try {

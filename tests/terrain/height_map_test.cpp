@@ -52,7 +52,7 @@ class HeightMap : public ::testing::Test {
 TEST_F(HeightMap, ExportThenImportGivesBackEveryHeight) {
     for (const std::string name : {"map.png", "map.PGM", "map.r32"}) {
         SCOPED_TRACE(name);
-        const std::string file = qor_test::ScratchFile(name);
+        const std::string file = QorTest::ScratchFile(name);
         const bool raw = name == "map.r32";  // takes its size from the call
         const std::string line = ExportHeightMap(t, height_map_plane::ground, file);
         EXPECT_EQ(line.rfind(file + ": 64 x 48 ground heights, ", 0), 0u) << line;
@@ -65,11 +65,11 @@ TEST_F(HeightMap, ExportThenImportGivesBackEveryHeight) {
         }
     }
     // The water depths, top row first as the grey bitmaps show them.
-    const std::string depth = qor_test::ScratchFile("depth.r32");
+    const std::string depth = QorTest::ScratchFile("depth.r32");
     ExportHeightMap(t, height_map_plane::water_depth, depth);
     ImportHeightMap(u, depth, kColumns, kRows);
     EXPECT_EQ(Plane(u), Plane(t, true));
-    EXPECT_EQ(KR::ReadPng(qor_test::ScratchFile("map.png").c_str()).pixels[0], 65535);
+    EXPECT_EQ(KR::ReadPng(QorTest::ScratchFile("map.png").c_str()).pixels[0], 65535);
 }
 
 TEST_F(HeightMap, TheClustersOfAScenePlaceThemselvesByTheirStart) {
@@ -82,14 +82,14 @@ TEST_F(HeightMap, TheClustersOfAScenePlaceThemselvesByTheirStart) {
                                   kColumns / 2, kRows);
         two.clusters[k].GenerateTerrain(heights.data() + size_t(x), kColumns);
     }
-    ExportHeightMap(two, height_map_plane::ground, qor_test::ScratchFile("two.r32"));
-    ExportHeightMap(t, height_map_plane::ground, qor_test::ScratchFile("one.r32"));
-    EXPECT_EQ(qor_test::ReadBytes(qor_test::ScratchFile("two.r32")),
-              qor_test::ReadBytes(qor_test::ScratchFile("one.r32")));
+    ExportHeightMap(two, height_map_plane::ground, QorTest::ScratchFile("two.r32"));
+    ExportHeightMap(t, height_map_plane::ground, QorTest::ScratchFile("one.r32"));
+    EXPECT_EQ(QorTest::ReadBytes(QorTest::ScratchFile("two.r32")),
+              QorTest::ReadBytes(QorTest::ScratchFile("one.r32")));
 }
 
 TEST_F(HeightMap, OtherSizesAreResampledCornerOnCorner) {
-    const std::string file = qor_test::ScratchFile("small.png");
+    const std::string file = QorTest::ScratchFile("small.png");
     ExportHeightMap(t, height_map_plane::ground, file);
     u.generation.x = 2 * kColumns - 1;
     u.generation.y = 2 * kRows - 1;
@@ -106,8 +106,8 @@ TEST_F(HeightMap, OtherSizesAreResampledCornerOnCorner) {
 
 TEST_F(HeightMap, FilesWithoutARangeSpanTheParametersAndBadFilesChangeNothing) {
     // 2 x 2, top row first: the grid's first row is the picture's last.
-    const std::string plain = qor_test::ScratchFile("plain.pgm");
-    qor_test::WriteBytes(plain, "P2\n2 2\n255\n0 255\n255 0\n");
+    const std::string plain = QorTest::ScratchFile("plain.pgm");
+    QorTest::WriteBytes(plain, "P2\n2 2\n255\n0 255\n255 0\n");
     std::tie(u.generation.x, u.generation.y, u.generation.min, u.generation.max) =
         std::make_tuple(10, 10, 2.0f, 12.0f);
     ImportHeightMap(u, plain);
@@ -115,21 +115,21 @@ TEST_F(HeightMap, FilesWithoutARangeSpanTheParametersAndBadFilesChangeNothing) {
     EXPECT_EQ((std::vector<float>{corners[0], corners[9], corners[90], corners[99]}),
               (std::vector<float>{12.0f, 2.0f, 2.0f, 12.0f}));
 
-    const std::string whole = qor_test::ScratchFile("whole.png");
+    const std::string whole = QorTest::ScratchFile("whole.png");
     ExportHeightMap(t, height_map_plane::ground, whole);
-    const std::string truncated = qor_test::ScratchFile("truncated.png");
-    qor_test::WriteBytes(truncated, qor_test::ReadBytes(whole).substr(0, 200));
-    const std::string odd = qor_test::ScratchFile("odd.r32");
-    qor_test::WriteBytes(odd, "12345");
+    const std::string truncated = QorTest::ScratchFile("truncated.png");
+    QorTest::WriteBytes(truncated, QorTest::ReadBytes(whole).substr(0, 200));
+    const std::string odd = QorTest::ScratchFile("odd.r32");
+    QorTest::WriteBytes(odd, "12345");
     for (const std::string& bad :
-         {truncated, odd, qor_test::ScratchFile("map.tif"), qor_test::ScratchFile("missing.r32")}) {
+         {truncated, odd, QorTest::ScratchFile("map.tif"), QorTest::ScratchFile("missing.r32")}) {
         EXPECT_THROW(ImportHeightMap(t, bad), KR::ErrorFile) << bad;
         EXPECT_EQ(Plane(t), heights);
     }
     // Unknown formats and places that cannot be written are refused.
     EXPECT_THROW(ExportHeightMap(t, height_map_plane::ground, "heights.tif"), KR::ErrorFile);
     EXPECT_THROW(ExportHeightMap(t, height_map_plane::ground,
-                                 qor_test::ScratchDir().string() + "/no/such/folder.png"),
+                                 QorTest::ScratchDir().string() + "/no/such/folder.png"),
                  KR::ErrorFile);
 }
 
@@ -138,7 +138,7 @@ TEST_F(HeightMap, FilesWithoutARangeSpanTheParametersAndBadFilesChangeNothing) {
 TEST_F(HeightMap, AnotherReaderSeesSixteenBitsAndTheRange) {
     if (std::system("/usr/bin/python3 -c 'import PIL' 2>/dev/null") != 0)
         GTEST_SKIP() << "python3-pil is not installed (scripts/install-deps.sh installs it)";
-    const std::string file = qor_test::ScratchFile("pil.png");
+    const std::string file = QorTest::ScratchFile("pil.png");
     ExportHeightMap(t, height_map_plane::ground, file);
     const std::string script =
         "import sys; from PIL import Image; im = Image.open(sys.argv[1]); "

@@ -76,7 +76,7 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     }
     a.s.mode = 9;  // no clamping on loading
     a.d.show_debug = 5;
-    const std::string first = qor_test::ScratchFile("first.qor");
+    const std::string first = QorTest::ScratchFile("first.qor");
     SaveScene(first.c_str(), a.t, a.s, a.d);
 
     scene b;
@@ -106,11 +106,11 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     b.t.UpdateBuffers();
     EXPECT_LT(b.t.box_min, b.t.box_max);
 
-    const std::string second = qor_test::ScratchFile("second.qor");
+    const std::string second = QorTest::ScratchFile("second.qor");
     scene c;
     LoadScene(first.c_str(), c.t, c.s, c.d);
     SaveScene(second.c_str(), c.t, c.s, c.d);
-    EXPECT_EQ(qor_test::ReadBytes(first), qor_test::ReadBytes(second));
+    EXPECT_EQ(QorTest::ReadBytes(first), QorTest::ReadBytes(second));
 }
 
 // A scene that must survive a bad file: 4 x 3 at known heights, mode 2.
@@ -158,12 +158,12 @@ TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
         {"empty vertices", empty},
         {"bad setting", Replace(good, "timescale=\"1\"", "timescale=\"x\"")},
         {"no sun", Replace(good, "<sun x", "<moon x")}};
-    const std::string file = qor_test::ScratchFile("bad.qor");
+    const std::string file = QorTest::ScratchFile("bad.qor");
     for (const auto& [what, text] : cases) {
-        qor_test::WriteBytes(file, text);
+        QorTest::WriteBytes(file, text);
         ExpectRefused(file, what);
     }
-    ExpectRefused(qor_test::ScratchFile("no-such-file.qor"), "no file");
+    ExpectRefused(QorTest::ScratchFile("no-such-file.qor"), "no file");
 }
 
 // Flows are taken by position, names ignore case, and negative water is taken as none.
@@ -172,8 +172,8 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
     text = Replace(text, "<w z=\"6\"", "<w z=\"-6\"");
     text = Replace(text, "<cluster", "<CLUSTER");
     text = Replace(text, "</cluster>", "</CLUSTER>");
-    const std::string file = qor_test::ScratchFile("renamed.qor");
-    qor_test::WriteBytes(file, text);
+    const std::string file = QorTest::ScratchFile("renamed.qor");
+    QorTest::WriteBytes(file, text);
     scene b;
     LoadScene(file.c_str(), b.t, b.s, b.d);
     const vertex_2d_field& f = *b.t.clusters[0].read_field;
@@ -223,8 +223,8 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const std::string file = qor_test::ScratchFile("readers.qor");
-        qor_test::WriteBytes(file, c.text);
+        const std::string file = QorTest::ScratchFile("readers.qor");
+        QorTest::WriteBytes(file, c.text);
         scene_load_times times;
         loaded_scene fast(a.s, a.d), tree(a.s, a.d);
         const bool taken = ReadPlainScene(file.c_str(), fast, times);
@@ -250,13 +250,13 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
 TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     scene sc;
     // No grid yet (an import cancelled at start): nothing that could be loaded again is written.
-    const std::string empty = qor_test::ScratchFile("empty.qor");
+    const std::string empty = QorTest::ScratchFile("empty.qor");
     EXPECT_THROW(SaveScene(empty.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_FALSE(std::filesystem::exists(empty));
     sc.t.BuildFromHeights(std::vector<float>{1.0f}.data(), 1, 1);
     EXPECT_THROW(SaveScene("/nonexistent-folder/a.qor", sc.t, sc.s, sc.d), KR::ErrorFile);
     // A folder or a device in the way is never replaced.
-    const std::string folder = qor_test::ScratchFile("in-the-way.qor");
+    const std::string folder = QorTest::ScratchFile("in-the-way.qor");
     std::filesystem::create_directories(folder + "/x");
     EXPECT_THROW(SaveScene(folder.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
@@ -269,9 +269,9 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
 // and leaves the old file as it was, byte for byte.
 TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     scene sc(40, 40, QorTest::Landscape(40, 40, 5));  // some 240 kB of text
-    const std::string file = qor_test::ScratchFile("kept.qor");
+    const std::string file = QorTest::ScratchFile("kept.qor");
     SaveScene(file.c_str(), sc.t, sc.s, sc.d);
-    const std::string old = qor_test::ReadBytes(file);
+    const std::string old = QorTest::ReadBytes(file);
     sc.t.RaiseBrush(5.0f);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -292,7 +292,7 @@ TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
         << "exit " << WEXITSTATUS(status) << " (1: no error raised, 2: another error)";
-    EXPECT_TRUE(qor_test::ReadBytes(file) == old);
+    EXPECT_TRUE(QorTest::ReadBytes(file) == old);
     EXPECT_FALSE(std::filesystem::exists(file + ".saving"));
 }
 
@@ -310,7 +310,7 @@ TEST(TerrainFiles, SaveAndLoadAskForNames) {
     EXPECT_EQ(names.offered, "save.qor");
     EXPECT_FALSE(names.asked[0].must_exist);
 
-    names.answer = qor_test::ScratchFile("command.qor");
+    names.answer = QorTest::ScratchFile("command.qor");
     sc.t.Save();
     scene other;
     other.t.file_names = &names;
