@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kr/base/error.h"
@@ -15,78 +16,60 @@
 
 namespace {
 
-bool Parse(std::vector<const char*> args, sim_options& options, std::string& error) {
-    args.insert(args.begin(), "qor-sim");
-    return ParseSimOptions(int(args.size()), const_cast<char**>(args.data()), options, error);
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    for (size_t at = 0, end = 0; end != std::string::npos; at = end + 1)
+        parts.push_back(text.substr(at, (end = text.find(separator, at)) - at));
+    return parts;
+}
+
+// One command line, its arguments separated by blanks ("--save " names an empty file).
+bool Parse(const std::string& line, sim_options& options, std::string& error) {
+    std::vector<std::string> words = Split("qor-sim " + line, ' ');
+    std::vector<char*> args;
+    for (std::string& word : words)
+        args.push_back(word.data());
+    return ParseSimOptions(int(args.size()), args.data(), options, error);
+}
+
+// The options of a command line that must be taken.
+sim_options Options(const std::string& line) {
+    sim_options o;
+    std::string error;
+    EXPECT_TRUE(Parse(line, o, error)) << line << ": " << error;
+    return o;
 }
 
 TEST(SimOptions, ReadsEveryOptionAndRefusesBadOnes) {
-    sim_options o;
-    std::string error;
-    ASSERT_TRUE(Parse({"--size", "512", "--seed", "2147483647", "--steps", "0", "--threads", "2",
-                       "--algorithm", "1", "--config", "c.xml", "--save", "s.qor", "--heights-bmp",
-                       "h.bmp", "--depth-bmp", "d.bmp"},
-                      o, error))
-        << error;
-    EXPECT_EQ(o.size, 512);
-    EXPECT_EQ(o.seed, 2147483647LL);
-    EXPECT_EQ(o.steps, 0);
-    EXPECT_EQ(o.threads, 2);
-    EXPECT_EQ(o.algorithm, 1);
-    EXPECT_EQ(o.config, "c.xml");
-    EXPECT_EQ(o.save, "s.qor");
-    EXPECT_EQ(o.heights_image, "h.bmp");
-    EXPECT_EQ(o.depth_image, "d.bmp");
-    ASSERT_TRUE(Parse({"--snapshot", "s.bmp", "--image", "640x480", "--camera", "45,60.5,120",
-                       "--frames", "dir", "--every", "3"},
-                      o, error))
-        << error;
-    EXPECT_EQ(o.image_width, 640);
-    EXPECT_EQ(o.image_height, 480);
-    EXPECT_EQ(o.camera[1], 60.5f);
-    EXPECT_EQ(o.camera[2], 120.0f);
-    EXPECT_EQ(o.every, 3);
-    EXPECT_TRUE(o.image_given);
-    sim_options maps;
-    ASSERT_TRUE(
-        Parse({"--import-heights", "h.R32", "--export-heights", "e.png", "--export-depth", "d.pgm"},
-              maps, error))
-        << error;
+    const sim_options o = Options(
+        "--size 512 --seed 2147483647 --steps 0 --threads 2 --algorithm 1 --config c.xml "
+        "--save s.qor --heights-bmp h.bmp --depth-bmp d.bmp");
+    EXPECT_EQ(std::tie(o.size, o.seed, o.steps, o.threads, o.algorithm),
+              std::make_tuple(512, 2147483647LL, 0, 2, 1));
+    EXPECT_EQ(o.config + o.save + o.heights_image + o.depth_image, "c.xmls.qorh.bmpd.bmp");
+    const sim_options drawn =
+        Options("--snapshot s.bmp --image 640x480 --camera 45,60.5,120 --frames dir --every 3");
+    EXPECT_EQ(std::tie(drawn.image_width, drawn.image_height, drawn.camera[1], drawn.camera[2],
+                       drawn.every, drawn.image_given),
+              std::make_tuple(640, 480, 60.5f, 120.0f, 3, true));
+    const sim_options maps =
+        Options("--import-heights h.R32 --export-heights e.png --export-depth d.pgm");
     EXPECT_EQ(maps.import_heights + maps.export_heights + maps.export_depth, "h.R32e.pngd.pgm");
 
-    const std::vector<std::vector<const char*>> bad = {{"--size", "5"},
-                                                       {"--size", "2000"},
-                                                       {"--size", "12x"},
-                                                       {"--steps"},
-                                                       {"--threads", "0"},
-                                                       {"--algorithm", "4"},
-                                                       {"--seed", "-1"},
-                                                       {"--save", ""},
-                                                       {"--frobnicate"},
-                                                       {"--import", "a.bmp", "--algorithm", "2"},
-                                                       {"--import", "a.bmp", "--load", "a.qor"},
-                                                       {"--image", "800"},
-                                                       {"--image", "8x8"},
-                                                       {"--image", "800x600x"},
-                                                       {"--every", "5"},
-                                                       {"--camera", "10,20"},
-                                                       {"--camera", "10,20,-1"},
-                                                       {"--camera", "1,2,3,4"}};
-    std::vector<std::vector<const char*>> all = bad;
-    all.insert(all.end(), {{"--export-heights", "h.tif"},
-                           {"--import-heights", "h"},
-                           {"--import-heights", "h.png", "--load", "a.qor"},
-                           {"--import-heights", "h.png", "--import", "a.bmp"},
-                           {"--import-heights", "h.png", "--algorithm", "2"}});
-    for (const auto& args : all) {
+    for (const std::string& bad :
+         Split("--size 5|--size 2000|--size 12x|--steps|--threads 0|--algorithm 4|--seed -1|"
+               "--save |--frobnicate|--import a.bmp --algorithm 2|--import a.bmp --load a.qor|"
+               "--image 800|--image 8x8|--image 800x600x|--every 5|--camera 10,20|"
+               "--camera 10,20,-1|--camera 1,2,3,4|--export-heights h.tif|--import-heights h|"
+               "--import-heights h.png --load a.qor|--import-heights h.png --import a.bmp|"
+               "--import-heights h.png --algorithm 2",
+               '|')) {
         sim_options fresh;
-        error.clear();
-        EXPECT_FALSE(Parse(args, fresh, error)) << args[0];
+        std::string error;
+        EXPECT_FALSE(Parse(bad, fresh, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
-    sim_options help;
-    EXPECT_TRUE(Parse({"--help"}, help, error));
-    EXPECT_TRUE(help.help);
+    EXPECT_TRUE(Options("--help").help);
 }
 
 TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
@@ -95,9 +78,7 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
         const std::string config = QorTest::ScratchFile("import.xml");
         QorTest::WriteBytes(config,
                             std::string("<ini><terrain algorithm=\"") + algorithm + "\"/></ini>");
-        sim_options o;
-        o.config = config;
-        o.steps = 0;
+        sim_options o = Options("--config " + config + " --steps 0");
         EXPECT_EQ(RunSim(o), 2) << algorithm;
     }
 
@@ -107,20 +88,16 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
         grey[k] = static_cast<uint8_t>(k % 8 * 30);
     const std::string image = QorTest::ScratchFile("ramp.bmp");
     KR::SaveGrey2BMP(image.c_str(), 8, 8, grey.data());
-    sim_options o;
-    o.import = image;
-    o.size = 16;
-    o.seed = 1;
-    o.steps = 0;
-    o.threads = 1;
-    o.save = QorTest::ScratchFile("imported.qor");
-    o.heights_image = QorTest::ScratchFile("heights.bmp");
+    sim_options o =
+        Options("--import " + image + " --size 16 --seed 1 --steps 0 --threads 1 --save " +
+                QorTest::ScratchFile("imported.qor") + " --heights-bmp " +
+                QorTest::ScratchFile("heights.bmp"));
     ASSERT_EQ(RunSim(o), 0);
     // The heights image is dark in the west, where the ground is low, and bright in the east.
     const KR::RgbaImage drawn = KR::ReadImageFile(o.heights_image.c_str());
     ASSERT_EQ(drawn.width, 16);
-    EXPECT_EQ(drawn.pixels[0], 0);
-    EXPECT_EQ(drawn.pixels[4 * 15], 255);
+    EXPECT_EQ(std::make_pair(int(drawn.pixels[0]), int(drawn.pixels[4 * 15])),
+              std::make_pair(0, 255));
     terrain t;
     simulation_settings s;
     display_settings d;
@@ -135,11 +112,9 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
 }
 
 TEST(QorSim, HeightMapsGoOutAndComeBackWhole) {
-    sim_options out;
-    out.size = 24;
-    out.steps = 0;
-    out.threads = 1;
-    out.export_heights = QorTest::ScratchFile("made.r32");  // 24 x 24: taken as square
+    // 24 x 24: the .r32 is taken as square.
+    sim_options out = Options("--size 24 --steps 0 --threads 1 --export-heights " +
+                              QorTest::ScratchFile("made.r32"));
     ASSERT_EQ(RunSim(out), 0);
     sim_options in = out;
     in.import_heights = out.export_heights;

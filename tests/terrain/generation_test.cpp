@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,8 +20,6 @@
 #include "terrain/terrain_shape.h"
 
 namespace {
-
-using QorTest::SameBits;
 
 std::vector<float> Heights(const terrain& t) {
     return QorTest::Plane(*t.clusters[0].read_field);
@@ -38,34 +37,26 @@ std::vector<float> Generate(terrain& t, int algorithm, int seed) {
 }
 
 TEST(GenerationParameters, ClampsInTheirOrder) {
-    struct params {
-        int x, y;
-        float min, max;
-        int type, algorithm, detail, smooth;
-        auto Tie() const { return std::tie(x, y, min, max, type, algorithm, detail, smooth); }
+    auto fields = [](terrain_generation_info& g) {
+        return std::tie(g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth);
     };
-    const struct {
-        params in, out;
-    } cases[] = {
+    using values = std::tuple<int, int, float, float, int, int, int, int>;
+    const std::pair<values, values> cases[] = {
         {{5, 5000, 30, 10, 4, 7, -3, 1001}, {10, 1024, 0, 10, 4, 3, 0, 1000}},  // min above max: 0
         {{10, 10, 5, -3, -1, -1, 0, 0}, {10, 10, 0, 20, 0, 0, 0, 0}},  // max still below min: 20
         {{10, 10, 600, 2000, 0, 0, 0, 0}, {10, 10, 512, 1024, 0, 0, 0, 0}},  // each on its own
     };
-    for (const auto& c : cases) {
+    for (const auto& [in, out] : cases) {
         terrain_generation_info g;
-        std::tie(g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth) = c.in.Tie();
+        fields(g) = in;
         g.CheckTerrainParameters();
-        const params got{g.x, g.y, g.min, g.max, g.type, g.algorithm, g.detail, g.smooth};
-        EXPECT_EQ(got.Tie(), c.out.Tie());
+        EXPECT_EQ(fields(g), out);
     }
 }
 
 TEST(GenerationGrid, NormaliseMapsOntoTheHeightDifference) {
     terrain_generation_info g;
-    g.x = 3;
-    g.y = 1;
-    g.min = 2.0f;
-    g.max = 12.0f;
+    std::tie(g.x, g.y, g.min, g.max) = std::make_tuple(3, 1, 2.0f, 12.0f);
     g.InitData();
     auto normalised = [&g](std::vector<float> values) {
         std::copy(values.begin(), values.end(), g.grid.get());
@@ -78,19 +69,13 @@ TEST(GenerationGrid, NormaliseMapsOntoTheHeightDifference) {
     EXPECT_EQ(normalised({-4, 1, 6}), std::vector<float>(3, 0.0f));  // equal limits flatten
 }
 
-class GenerationAlgorithms : public ::testing::Test {
+class GenerationAlgorithms : public ::testing::Test, public QorTest::scene {
   protected:
     void SetUp() override {
-        t.settings = &s;
-        t.generation.x = 40;
-        t.generation.y = 30;
-        t.generation.detail = 300;
-        t.generation.smooth = 0;
+        std::tie(t.generation.x, t.generation.y, t.generation.detail, t.generation.smooth) =
+            std::make_tuple(40, 30, 300, 0);
     }
     void TearDown() override { step_kernel_limit = step_kernels::best; }
-
-    simulation_settings s;
-    terrain t;
 };
 
 // The program's generator as its definition states it, apart from KR's: rand() is the 15-bit
@@ -108,12 +93,9 @@ std::vector<float> PlainRandomPoints(int X, int Y, int detail, int seed) {
     text_random random{uint32_t(seed)};
     const float diag = std::sqrt(float(X) * X + float(Y) * Y), r0 = diag / 10, m = r0 / 3;
     std::vector<float> p;
-    for (int k = 0; k < detail; ++k) {
-        p.push_back(random(-m, diag + m));
-        p.push_back(random(-m, diag + m));
-        p.push_back(random(-1, 1));
-        p.push_back(random(r0 / 10, r0));
-    }
+    for (int k = 0; k < detail; ++k)  // x, y, height, radius: a braced list keeps the order
+        p.insert(p.end(),
+                 {random(-m, diag + m), random(-m, diag + m), random(-1, 1), random(r0 / 10, r0)});
     std::vector<float> grid;
     for (int j = 0; j < Y; ++j)
         for (int i = 0; i < X; ++i) {
@@ -169,12 +151,8 @@ std::vector<float> PlainFaulting(int W, int H, int detail, int seed) {
                 if (column >= 0 && column < W && row >= 0 && row < H)
                     grid[size_t(row) * W + column] += inc;
                 x += xstep;
-                if (e < 0) {
-                    e += 2 * dy;
-                } else {
-                    e += 2 * (dy - dx);
-                    y += ystep;
-                }
+                if (e >= 0) y += ystep;
+                e += e < 0 ? 2 * dy : 2 * (dy - dx);
             }
         }
     }
@@ -228,8 +206,7 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
         {kAlgorithmRandomPoints, 75, 23, 200, 7, kShapeMountain, 0, 20, 2, 1},
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE("algorithm " + std::to_string(k.algorithm) + ", " + std::to_string(k.X) +
-                     " x " + std::to_string(k.Y) + ", shape " + std::to_string(k.shape));
+        SCOPED_TRACE("case " + std::to_string(&k - cases));
         std::vector<float> h =
             k.algorithm == kAlgorithmRandomPoints ? PlainRandomPoints(k.X, k.Y, k.detail, k.seed)
             : k.algorithm == kAlgorithmFaulting   ? PlainFaulting(k.X, k.Y, k.detail, k.seed)
@@ -247,12 +224,9 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
                 float& cell = h[size_t(j) * k.X + i];
                 cell = float((cell - low) * scale * factor[k.shape]);
             }
-        t.generation.x = k.X;
-        t.generation.y = k.Y;
-        t.generation.detail = k.detail;
-        t.generation.type = k.shape;
-        t.generation.min = k.min;
-        t.generation.max = k.max;
+        terrain_generation_info& g = t.generation;
+        std::tie(g.x, g.y, g.detail, g.type, g.min, g.max) =
+            std::tie(k.X, k.Y, k.detail, k.shape, k.min, k.max);
         t.SetStepThreads(k.threads);
         step_kernel_limit =
             std::array{step_kernels::best, step_kernels::avx2, step_kernels::plain}[k.kernels];
@@ -265,19 +239,16 @@ TEST_F(GenerationAlgorithms, EveryHeightFollowsTheDefinitionForEachShape) {
     }
 }
 
-TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsAndResetsTheView) {
+TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsResetsTheViewAndHoldsSizesInRange) {
     t.AddBall();
     t.view = KR::Vector4(12, 34, 56, 7);
     t.sun = KR::Vector4(1, 2, 3, 4);
     t.generation.type = kShapeMountain;
     const std::vector<float> h = Generate(t, kAlgorithmPerlinNoise, 21);
 
-    EXPECT_EQ(t.cluster_count, 1u);
-    EXPECT_EQ(t.extent.x, 40.0f);
-    EXPECT_EQ(t.extent.y, 30.0f);
-    EXPECT_EQ(t.ObjectCount(), 0);
+    EXPECT_EQ(std::make_tuple(t.cluster_count, t.extent.x, t.extent.y, t.ObjectCount(), t.ready),
+              std::make_tuple(1u, 40.0f, 30.0f, 0, 1u));
     EXPECT_EQ(t.selected, nullptr);
-    EXPECT_EQ(t.ready, 1u);
     ExpectVector(t.view, {0, 70, 140, 0});
     ExpectVector(t.view_pos, {20, 15, 0, 0});
     ExpectVector(t.sun, {-45, 50, 80, 0});
@@ -294,50 +265,39 @@ TEST_F(GenerationAlgorithms, ReplacesTerrainFloodsAndResetsTheView) {
             ASSERT_EQ(c.vertex_data[c.terrain_pos_offset + 3 * (j * 40 + i) + 2], g);
         }
     EXPECT_EQ(*std::min_element(h.begin(), h.end()), 0.0f);  // shapes keep the lowest at 0
+
+    t.generation.x = 0;  // sizes set without the checks are held in range
+    t.generation.y = 5000;
+    t.generation.detail = -8;
+    Generate(t, kAlgorithmRandomPoints, 1);
+    EXPECT_EQ(std::make_pair(t.extent.x, t.extent.y), std::make_pair(10.0f, 1024.0f));
 }
 
 TEST_F(GenerationAlgorithms, EachSmoothingPassIsASmoothAndAHandOver) {
     Generate(t, kAlgorithmPerlinNoise, 8);
-    t.SmoothTerrain();
-    t.UpdateBuffers();
-    t.SmoothTerrain();
-    t.UpdateBuffers();
+    for (int pass = 0; pass < 2; ++pass)
+        t.SmoothTerrain(), t.UpdateBuffers();
     const std::vector<float> by_hand = Heights(t);
 
     t.generation.smooth = 2;
     const std::vector<float> smoothed = Generate(t, kAlgorithmPerlinNoise, 8);
-    EXPECT_TRUE(SameBits(smoothed, by_hand));
+    EXPECT_TRUE(QorTest::SameBits(smoothed, by_hand));
     EXPECT_EQ(t.clusters[0].read_field, &t.clusters[0].fields[0]);  // swapped twice
-}
-
-TEST_F(GenerationAlgorithms, UncheckedSizesAreHeldInRange) {
-    t.generation.x = 0;
-    t.generation.y = 5000;
-    t.generation.detail = -8;
-    Generate(t, kAlgorithmRandomPoints, 1);
-    EXPECT_EQ(t.extent.x, 10.0f);
-    EXPECT_EQ(t.extent.y, 1024.0f);
 }
 
 // --- import
 
-// An image w x h of one grey (alpha 17), with the given pixels set to their (r, g, b).
-struct pixel {
-    int i, j;
-    uint8_t r, g, b;
-};
-rgba_image Image(int w, int h, uint8_t grey, std::vector<pixel> pixels = {}) {
+// An image w x h, the pixel (i, j) of colour(i, j) with alpha 17.
+using rgb = std::array<uint8_t, 3>;
+rgba_image Image(int w, int h, const std::function<rgb(int, int)>& colour) {
     rgba_image image;
     image.width = w;
     image.height = h;
-    for (int k = 0; k < w * h; ++k)
-        image.pixels.insert(image.pixels.end(), {grey, grey, grey, 17});
-    for (const pixel& p : pixels) {
-        uint8_t* to = &image.pixels[(size_t(p.j) * w + p.i) * 4];
-        to[0] = p.r;
-        to[1] = p.g;
-        to[2] = p.b;
-    }
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i) {
+            const rgb c = colour(i, j);
+            image.pixels.insert(image.pixels.end(), {c[0], c[1], c[2], 17});
+        }
     return image;
 }
 
@@ -345,17 +305,14 @@ class GenerationImport : public GenerationAlgorithms {
   protected:
     void SetUp() override {
         GenerationAlgorithms::SetUp();
-        t.generation.x = 10;
-        t.generation.y = 10;
-        t.generation.max = 765.0f;
-        t.generation.algorithm = kAlgorithmImportBitmap;
+        std::tie(t.generation.x, t.generation.y, t.generation.max, t.generation.algorithm) =
+            std::make_tuple(10, 10, 765.0f, kAlgorithmImportBitmap);
         t.file_names = &files;
         t.import_image = [this](const std::string& name) {
             opened.push_back(name);
             return image;
         };
-        std::vector<float> flat(25 * 20, 3.0f);
-        t.BuildFromHeights(flat.data(), 25, 20);
+        t.BuildFromHeights(std::vector<float>(25 * 20, 3.0f).data(), 25, 20);
         t.AddBall();
         t.view = KR::Vector4(1, 2, 3, 4);
     }
@@ -398,7 +355,7 @@ TEST_F(GenerationImport, CancelAndReaderFailuresChangeNothing) {
 
     // A reader whose sizes promise more pixels than it delivers.
     t.import_image = [](const std::string&) {
-        rgba_image short_image = Image(10, 10, 5);
+        rgba_image short_image = Image(10, 10, [](int, int) { return rgb{5, 5, 5}; });
         short_image.pixels.resize(10 * 9 * 4);
         return short_image;
     };
@@ -409,8 +366,10 @@ TEST_F(GenerationImport, CancelAndReaderFailuresChangeNothing) {
 TEST_F(GenerationImport, EachPixelIsRedPlusGreenPlusBlueAndOtherSizesAreRescaled) {
     files.answer = "hills.bmp";
     // Red, green and blue count alike, alpha not at all.
-    image = Image(10, 10, 0,
-                  {{3, 2, 255, 0, 0}, {4, 2, 0, 255, 0}, {5, 2, 0, 0, 255}, {6, 2, 255, 255, 255}});
+    image = Image(10, 10, [](int i, int j) {
+        const rgb colours[] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+        return j == 2 && i >= 3 && i <= 6 ? colours[i - 3] : rgb{};
+    });
     t.GenerateTerrain();
     EXPECT_EQ(opened, std::vector<std::string>{"hills.bmp"});
     std::vector<float> expected(100, 0.0f);
@@ -419,10 +378,7 @@ TEST_F(GenerationImport, EachPixelIsRedPlusGreenPlusBlueAndOtherSizesAreRescaled
     EXPECT_EQ(Heights(t), expected);
 
     // 20 x 20 in 2 x 2 blocks: halving gives each block's colour.
-    image = Image(20, 20, 0);
-    for (int j = 0; j < 20; ++j)
-        for (int i = 0; i < 20; ++i)
-            image.pixels[(size_t(j) * 20 + i) * 4] = uint8_t((i / 2 + j / 2) * 10);
+    image = Image(20, 20, [](int i, int j) { return rgb{uint8_t((i / 2 + j / 2) * 10), 0, 0}; });
     t.GenerateTerrain();
     const std::vector<float> h = Heights(t);
     ASSERT_EQ(h.size(), 100u);

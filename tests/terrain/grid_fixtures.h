@@ -1,28 +1,28 @@
 #pragma once
-// Test landscapes, planes of a field, a scripted file dialog, and the comparison of the fast
-// grid with the reference model.
+// Test landscapes and scenes, planes of a field, a scripted file dialog, and the comparison of
+// the fast grid with the reference model.
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
 #include "terrain/cluster.h"
 #include "terrain/file_name_provider.h"
 #include "terrain/reference_model.h"
+#include "terrain/terrain.h"
 
 namespace QorTest {
 
 inline uint32_t Hash(uint32_t x) {
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
+    x = (x ^ (x >> 16)) * 0x7feb352dU;
+    x = (x ^ (x >> 15)) * 0x846ca68bU;
+    return x ^ (x >> 16);
 }
 
 // Rough ground between low and high: smooth hills plus steep random steps, so that there is
@@ -41,6 +41,22 @@ inline std::vector<float> Landscape(int columns, int rows, uint32_t seed, float 
     return h;
 }
 
+// A terrain with settings of its own, built from row-major heights if given.
+struct scene {
+    simulation_settings s;
+    display_settings d;
+    terrain t;
+    scene() {
+        t.settings = &s;
+        t.display_options = &d;
+    }
+    scene(int columns, int rows, const std::vector<float>& heights) : scene() {
+        t.BuildFromHeights(heights.data(), columns, rows);
+    }
+    scene(int columns, int rows, float level)
+        : scene(columns, rows, std::vector<float>(size_t(columns) * rows, level)) {}
+};
+
 // The ground (or the water) of a field, row-major without the ring.
 inline std::vector<float> Plane(const vertex_2d_field& f, bool water = false) {
     std::vector<float> values;
@@ -51,15 +67,10 @@ inline std::vector<float> Plane(const vertex_2d_field& f, bool water = false) {
 }
 
 inline double TotalWater(const vertex_2d_field& f) {
-    double sum = 0;
-    for (float w : Plane(f, true))
-        sum += w;
-    return sum;
+    const std::vector<float> water = Plane(f, true);
+    return std::accumulate(water.begin(), water.end(), 0.0);
 }
 
-inline bool SameBits(float a, float b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 inline bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
@@ -90,19 +101,14 @@ inline void ExpectSameField(const vertex_2d_field& fast, reference::field& ref, 
     for (int y = 1; y < ref.height - 1; ++y)
         for (int x = 1; x < ref.width - 1; ++x) {
             const reference::vertex& v = ref.At(x, y);
-            const std::string at =
-                std::string(what) + " at " + std::to_string(x) + "," + std::to_string(y) + ": ";
-            ASSERT_TRUE(SameBits(fast.GetTerrain(x, y), v.terrain))
-                << at << "terrain " << fast.GetTerrain(x, y) << " vs " << v.terrain;
-            ASSERT_TRUE(SameBits(fast.GetWater(x, y), v.water))
-                << at << "water " << fast.GetWater(x, y) << " vs " << v.water;
-            if (planes == compared::ground_and_water) continue;
-            for (int i = 0; i < 8; ++i)
-                ASSERT_TRUE(SameBits(fast.GetFlow(x, y, i), v.flow[i]))
-                    << at << "flow " << i << " " << fast.GetFlow(x, y, i) << " vs " << v.flow[i];
-            if (planes == compared::outflow) {
-                ASSERT_TRUE(SameBits(fast.GetOutflow(x, y), v.outflow)) << at << "outflow";
-            }
+            std::vector<float> a{fast.GetTerrain(x, y), fast.GetWater(x, y)}, b{v.terrain, v.water};
+            for (int i = 0; i < 8 && planes != compared::ground_and_water; ++i)
+                a.push_back(fast.GetFlow(x, y, i)), b.push_back(v.flow[i]);
+            if (planes == compared::outflow)
+                a.push_back(fast.GetOutflow(x, y)), b.push_back(v.outflow);
+            ASSERT_TRUE(SameBits(a, b)) << what << " at " << x << "," << y << ": terrain, water, "
+                                        << "flows, outflow " << ::testing::PrintToString(a)
+                                        << " vs " << ::testing::PrintToString(b);
         }
 }
 
@@ -111,7 +117,8 @@ inline void ExpectSameBuffers(const cluster& fast, const reference::cluster& ref
     const std::vector<float>& b = ref.buffers.vertex_data;
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i)
-        ASSERT_TRUE(SameBits(a[i], b[i])) << "draw float " << i << ": " << a[i] << " vs " << b[i];
+        ASSERT_EQ(std::bit_cast<uint32_t>(a[i]), std::bit_cast<uint32_t>(b[i]))
+            << "draw float " << i << ": " << a[i] << " vs " << b[i];
 }
 
 }  // namespace QorTest

@@ -14,11 +14,9 @@ namespace {
 TEST(VertexField, BorderMirrorsGroundHoldsNoWaterAndSwallowsWrites) {
     cluster c;
     c.SetExtent(KR::Vector2(0, 0), KR::Vector2(1, 1), 1, 1);
-    const float height = 3.5f;
-    c.GenerateTerrain(&height, 1);
+    c.GenerateTerrain(std::vector<float>{3.5f}.data(), 1);
     vertex_2d_field& f = *c.read_field;
-    ASSERT_EQ(f.Width(), 3);
-    ASSERT_EQ(f.Height(), 3);
+    ASSERT_EQ(std::make_pair(f.Width(), f.Height()), std::make_pair(3, 3));
     EXPECT_FLOAT_EQ(f.GetWater(1, 1), 10.0f - 3.5f);
     simulation_settings s;
     for (int y = 0; y < 3; ++y)
@@ -68,11 +66,8 @@ TEST(Generation, FloodsToLevelTenAndBuildsTheFans) {
     terrain t;
     const std::vector<float> heights = {12.0f, 3.0f, 10.0f, -2.0f, 7.5f, 11.0f};
     t.BuildFromHeights(heights.data(), 3, 2);
-    const vertex_2d_field& f = *t.clusters[0].read_field;
-    EXPECT_EQ(f.GetWater(1, 1), 0.0f);  // above 10: dry
-    EXPECT_EQ(f.GetWater(2, 1), 7.0f);
-    EXPECT_EQ(f.GetWater(3, 1), 0.0f);
-    EXPECT_EQ(f.GetWater(1, 2), 12.0f);
+    EXPECT_EQ(QorTest::Plane(*t.clusters[0].read_field, true),
+              (std::vector<float>{0, 7, 0, 12, 2.5f, 0}));  // up to 10
     EXPECT_EQ(t.extent.x, 3.0f);
     EXPECT_EQ(t.ready, 1u);
 
@@ -103,12 +98,9 @@ TEST(Generation, FloodsToLevelTenAndBuildsTheFans) {
 
 // Rain by height over ground below 0 takes away water that is not there: none is left.
 TEST(Step, HeightRainOnGroundBelowZeroLeavesNoNegativeWater) {
-    simulation_settings s;
+    QorTest::scene sc(6, 5, -3.0f);
+    auto& [s, d, t] = sc;
     s.rain_type = 2;
-    terrain t;
-    t.settings = &s;
-    const std::vector<float> heights(6 * 5, -3.0f);
-    t.BuildFromHeights(heights.data(), 6, 5);
     t.ResetWater();
     t.Simulate();
     t.UpdateBuffers();
@@ -118,20 +110,16 @@ TEST(Step, HeightRainOnGroundBelowZeroLeavesNoNegativeWater) {
 TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
     terrain t;
     std::vector<float> heights(10 * 8);
-    for (int j = 0; j < 8; ++j)
-        for (int i = 0; i < 10; ++i)
-            heights[j * 10 + i] = 12.0f + i;  // dry, rising in x
+    for (size_t k = 0; k < heights.size(); ++k)
+        heights[k] = 12.0f + k % 10;  // dry, rising in x
     t.BuildFromHeights(heights.data(), 10, 8);
     float z = 0;
     ASSERT_TRUE(t.GetSurfaceHeight(z, 2.25f, 3.5f));
     EXPECT_FLOAT_EQ(z, 14.25f);
-    EXPECT_TRUE(t.GetSurfaceHeight(z, 8.5f, 2.0f));   // the last quad
-    EXPECT_FALSE(t.GetSurfaceHeight(z, 9.5f, 2.0f));  // past the last grid point
-    EXPECT_FALSE(t.GetSurfaceHeight(z, 2.0f, 7.0f));
-    EXPECT_FALSE(t.GetSurfaceHeight(z, -0.5f, 2.0f));
-    EXPECT_FALSE(t.GetSurfaceHeight(z, 2.0f, 100.0f));
-    const KR::Vector4 none = t.GetFlowVelocity(9.5f, 1.0f);
-    EXPECT_EQ(none.x, 0.0f);
+    EXPECT_TRUE(t.GetSurfaceHeight(z, 8.5f, 2.0f));  // the last quad
+    for (const auto& [x, y] : {std::pair{9.5f, 2.0f}, {2.0f, 7.0f}, {-0.5f, 2.0f}, {2.0f, 100.0f}})
+        EXPECT_FALSE(t.GetSurfaceHeight(z, x, y)) << x << "," << y;  // past the last grid point
+    EXPECT_EQ(t.GetFlowVelocity(9.5f, 1.0f).x, 0.0f);
     EXPECT_EQ(t.FindCluster(10.0f, 8.0f), &t.clusters[0]);
     EXPECT_EQ(t.FindCluster(10.5f, 8.0f), nullptr);
 
@@ -145,18 +133,15 @@ TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
 }
 
 TEST(Tick, MotionsOfTheViewAndTheAnimation) {
-    simulation_settings s;
+    QorTest::scene sc(20, 20, 3.0f);
+    auto& [s, d, t] = sc;
     s.auto_rotate = 1;
-    terrain t;
-    t.settings = &s;
-    std::vector<float> heights(20 * 20, 3.0f);
-    t.BuildFromHeights(heights.data(), 20, 20);
     t.view.x = 359.8f;
     t.view_pos = KR::Vector4(50.0f, -3.0f, 0, 0);
     t.Simulate();
     EXPECT_NEAR(t.view.x, 0.3f, 1e-4);
-    EXPECT_EQ(t.view_pos.x, 20.0f - 1.01f);  // stays on the terrain
-    EXPECT_EQ(t.view_pos.y, 0.01f);
+    EXPECT_EQ(std::make_pair(t.view_pos.x, t.view_pos.y),
+              std::make_pair(20.0f - 1.01f, 0.01f));  // held on the terrain
     EXPECT_FLOAT_EQ(s.animation_time, 0.005f);
 
     // Published: the tick moves a copy, which the main thread takes over afterwards, in

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "kr/base/error.h"
@@ -39,8 +40,7 @@ class HeightMap : public ::testing::Test {
         t.settings = &s;
         t.BuildFromHeights(heights.data(), kColumns, kRows);
         u.settings = &s;
-        u.generation.x = kColumns;
-        u.generation.y = kRows;
+        std::tie(u.generation.x, u.generation.y) = std::make_pair(kColumns, kRows);
     }
 
     simulation_settings s;
@@ -50,16 +50,13 @@ class HeightMap : public ::testing::Test {
 };
 
 TEST_F(HeightMap, ExportThenImportGivesBackEveryHeight) {
-    const struct {
-        const char* name;
-        int width, height;  // an .r32's size
-    } formats[] = {{"map.png", 0, 0}, {"map.PGM", 0, 0}, {"map.r32", kColumns, kRows}};
-    for (const auto& format : formats) {
-        SCOPED_TRACE(format.name);
-        const std::string file = QorTest::ScratchFile(format.name);
+    for (const std::string name : {"map.png", "map.PGM", "map.r32"}) {
+        SCOPED_TRACE(name);
+        const std::string file = QorTest::ScratchFile(name);
+        const bool raw = name == "map.r32";  // takes its size from the call
         const std::string line = ExportHeightMap(t, height_map_plane::ground, file);
         EXPECT_EQ(line.rfind(file + ": 64 x 48 ground heights, ", 0), 0u) << line;
-        ImportHeightMap(u, file, format.width, format.height);
+        ImportHeightMap(u, file, raw ? kColumns : 0, raw ? kRows : 0);
         const std::vector<float> back = Plane(u), water = Plane(u, true), flood = Plane(t, true);
         ASSERT_EQ(back.size(), heights.size());
         for (size_t k = 0; k < back.size(); ++k) {
@@ -70,8 +67,6 @@ TEST_F(HeightMap, ExportThenImportGivesBackEveryHeight) {
     // The water depths, top row first as the grey bitmaps show them.
     const std::string depth = QorTest::ScratchFile("depth.r32");
     ExportHeightMap(t, height_map_plane::water_depth, depth);
-    u.generation.x = kColumns;
-    u.generation.y = kRows;
     ImportHeightMap(u, depth, kColumns, kRows);
     EXPECT_EQ(Plane(u), Plane(t, true));
     EXPECT_EQ(KR::ReadPng(QorTest::ScratchFile("map.png").c_str()).pixels[0], 65535);
@@ -113,9 +108,8 @@ TEST_F(HeightMap, FilesWithoutARangeSpanTheParametersAndBadFilesChangeNothing) {
     // 2 x 2, top row first: the grid's first row is the picture's last.
     const std::string plain = QorTest::ScratchFile("plain.pgm");
     QorTest::WriteBytes(plain, "P2\n2 2\n255\n0 255\n255 0\n");
-    u.generation.x = u.generation.y = 10;
-    u.generation.min = 2.0f;
-    u.generation.max = 12.0f;
+    std::tie(u.generation.x, u.generation.y, u.generation.min, u.generation.max) =
+        std::make_tuple(10, 10, 2.0f, 12.0f);
     ImportHeightMap(u, plain);
     const std::vector<float> corners = Plane(u);
     EXPECT_EQ((std::vector<float>{corners[0], corners[9], corners[90], corners[99]}),

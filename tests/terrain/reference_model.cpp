@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "kr/base/random.h"
 
@@ -105,23 +106,15 @@ void cluster::Generate(const std::vector<float>& heights, int columns, int rows)
     buffers.depth_offset = 6 * n;
     buffers.water_pos_offset = 7 * n;
     buffers.water_normal_offset = 10 * n;
-    float* data = buffers.vertex_data.data();
-    for (int r = 0; r < size_y; ++r)
-        for (int c = 0; c < size_x; ++c) {
-            const int v = r * size_x + c;
-            for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
-                data[block + 3 * v] = float(c);
-                data[block + 3 * v + 1] = float(r);
-            }
+    // Grid points at whole positions, then the quads' centres between them.
+    for (int v = 0; v < n; ++v) {
+        const bool centre = v >= size_x * size_y;
+        const int k = centre ? v - size_x * size_y : v, row_length = centre ? quads_x : size_x;
+        for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
+            buffers.vertex_data[block + 3 * v] = float(k % row_length) + (centre ? 0.5f : 0.0f);
+            buffers.vertex_data[block + 3 * v + 1] = float(k / row_length) + (centre ? 0.5f : 0.0f);
         }
-    for (int r = 0; r < quads_y; ++r)
-        for (int c = 0; c < quads_x; ++c) {
-            const int v = size_x * size_y + r * quads_x + c;
-            for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
-                data[block + 3 * v] = c + 0.5f;
-                data[block + 3 * v + 1] = r + 0.5f;
-            }
-        }
+    }
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
             vertex& p = read_field->At(c + 1, r + 1);
@@ -162,12 +155,9 @@ void cluster::FlowPass(const simulation_settings& s) {
                     (h - R.Surface(x + dx(i), y + dy(i), s)) * s.timescale * kFlowAcceleration;
                 if (P.flow[i] < 0) P.flow[i] = 0;
             }
-            float k = P.water * kDepthToDamping - KR::RandomFloat(0, s.randomness);
-            if (k < 0) k = 0;
-            if (k > kDampingCeiling) k = kDampingCeiling;
-            float T = 0.0f;
-            for (int i = 0; i < 8; ++i)
-                T += P.flow[i];
+            const float k = std::clamp(P.water * kDepthToDamping - KR::RandomFloat(0, s.randomness),
+                                       0.0f, kDampingCeiling);
+            const float T = std::accumulate(P.flow, P.flow + 8, 0.0f);
             float f = T * k;
             if (!(f < P.water * kDampingCeiling)) f = P.water * kDampingCeiling;
             if (T > 0) f = f / T;
@@ -220,10 +210,7 @@ void cluster::SlopePass() {
             for (int i = kFirstDiagonal; i < 8; ++i)
                 if (b > h[i]) d[i] = (b - h[i]) * kDiagonalSlide, ++count;
             if (count == 0) continue;
-            float sum = 0.0f;
-            for (int i = 0; i < 9; ++i)
-                sum += d[i];
-            const float D = sum / float(2 * count);
+            const float D = std::accumulate(d, d + 9, 0.0f) / float(2 * count);
             W.AddTerrain(x, y, 0 - D);
             for (int i = 0; i < 8; ++i)
                 W.AddTerrain(x + dx(i), y + dy(i), d[i] / float(2 * count));
@@ -296,13 +283,11 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
             const int x = c + 1, y = r + 1;
-            float axis = 0, diagonal = 0;
-            for (int i = 0; i < kFirstDiagonal; ++i)
-                axis += F.Water(x + dx(i), y + dy(i));
-            for (int i = kFirstDiagonal; i < 8; ++i)
-                diagonal += F.Water(x + dx(i), y + dy(i));
-            depth[r * size_x + c] = kDepthShare * F.At(x, y).water + kDepthShare * (axis / 4) +
-                                    kDepthShare * (diagonal / 4);
+            float sum[2] = {0, 0};  // of the axes, of the diagonals
+            for (int i = 0; i < 8; ++i)
+                sum[i >= kFirstDiagonal] += F.Water(x + dx(i), y + dy(i));
+            depth[r * size_x + c] = kDepthShare * F.At(x, y).water + kDepthShare * (sum[0] / 4) +
+                                    kDepthShare * (sum[1] / 4);
         }
     // 4. Normals, one-sided at the edges.
     for (int r = 0; r < size_y; ++r)
@@ -320,12 +305,10 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             const float t = tpos[3 * v + 2], Wz = wpos[3 * v + 2];
             if (Wz < t) {
                 const float e = std::min((t - Wz) * kSunkNormalGain, 1.0f);
-                n[0] = e * 0.0f + (1 - e) * n[0];
-                n[1] = e * 0.0f + (1 - e) * n[1];
-                n[2] = e * 1.0f + (1 - e) * n[2];
+                for (int k = 0; k < 3; ++k)  // towards upright
+                    n[k] = e * (k == 2 ? 1.0f : 0.0f) + (1 - e) * n[k];
             }
-            for (int k = 0; k < 3; ++k)
-                wnorm[3 * v + k] = n[k];
+            std::copy(n, n + 3, wnorm + 3 * v);
         }
     // 5. Centre vertices of the quad fans.
     for (int r = 0; r < quads_y; ++r)

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <sstream>
+#include <tuple>
 
 #include "kr/base/error.h"
 #include "support/test_files.h"
@@ -21,12 +22,17 @@
 
 namespace {
 
-struct scene {
-    simulation_settings s;
-    display_settings d;
-    terrain t;
-    scene() { t.settings = &s; }
-};
+using QorTest::scene;
+
+// The text with the nth appearance of from replaced by to.
+std::string Replace(std::string text, const std::string& from, const std::string& to,
+                    size_t nth = 0) {
+    size_t at = text.find(from);
+    while (nth-- > 0 && at != std::string::npos)
+        at = text.find(from, at + 1);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
 
 std::string Text(scene& sc) {
     std::ostringstream out;
@@ -35,9 +41,7 @@ std::string Text(scene& sc) {
 }
 
 TEST(SceneFile, TextIsWrittenExactly) {
-    scene sc;
-    const float height = 12.3456789f;
-    sc.t.BuildFromHeights(&height, 1, 1);
+    scene sc(1, 1, 12.3456789f);
     sc.t.sun = KR::Vector4(-45, 50, 80, 0);
     sc.t.view = KR::Vector4(0, 70, 140, 5);
     sc.t.view_pos = KR::Vector4(0.5f, 0.5f, 3, 0);
@@ -64,9 +68,7 @@ TEST(SceneFile, TextIsWrittenExactly) {
 }
 
 TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
-    scene a;
-    const std::vector<float> heights = QorTest::Landscape(37, 23, 5);
-    a.t.BuildFromHeights(heights.data(), 37, 23);
+    scene a(37, 23, QorTest::Landscape(37, 23, 5));
     a.s.stop_erosion = 0;
     for (int i = 0; i < 20; ++i) {
         a.t.Simulate();
@@ -81,13 +83,9 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
     b.t.view_pos = KR::Vector4(1, 1, 0, 0);
     b.t.AddBall();  // objects are not part of a scene and stay
     LoadScene(first.c_str(), b.t, b.s, b.d);
-    EXPECT_EQ(b.t.ObjectCount(), 1);
-    EXPECT_EQ(b.s.mode, 9);
-    EXPECT_EQ(b.s.stop_erosion, 0);
-    EXPECT_EQ(b.d.show_debug, 5u);
-    EXPECT_EQ(b.t.ready, 1u);
-    EXPECT_EQ(b.t.extent.x, 37.0f);
-    EXPECT_EQ(b.t.extent.y, 23.0f);
+    EXPECT_EQ(std::make_tuple(b.s.mode, b.s.stop_erosion, b.d.show_debug, b.t.ready, b.t.extent.x,
+                              b.t.extent.y, b.t.ObjectCount()),
+              std::make_tuple(9, 0, 5u, 1u, 37.0f, 23.0f, 1));
     const vertex_2d_field& fa = *a.t.clusters[0].read_field;
     const vertex_2d_field& fb = *b.t.clusters[0].read_field;
     auto close = [](float x, float y) {
@@ -119,68 +117,53 @@ TEST(SceneFile, RoundTripKeepsSixDigitsAndSavesTheSameBytesAgain) {
 class BadSceneFile : public ::testing::Test {
   protected:
     void SetUp() override {
-        const std::vector<float> heights(12, 4.0f);
-        sc.t.BuildFromHeights(heights.data(), 4, 3);
         sc.s.mode = 2;
         good = Text(sc);
     }
-    // Loading the text must fail with the structure error and change nothing.
-    void ExpectRefused(const std::string& text, const char* what) {
+    // Loading the file must fail with the structure error and change nothing.
+    void ExpectRefused(const std::string& file, const char* what) {
         SCOPED_TRACE(what);
-        const std::string file = QorTest::ScratchFile("bad.qor");
-        QorTest::WriteBytes(file, text);
-        scene& target = sc;
-        target.s.mode = 2;
         try {
-            LoadScene(file.c_str(), target.t, target.s, target.d);
+            LoadScene(file.c_str(), sc.t, sc.s, sc.d);
             ADD_FAILURE() << "loaded";
         } catch (const KR::Error& e) {
             EXPECT_EQ(e.Message(), ": File structure error! Can't continue.");
         }
-        EXPECT_EQ(target.s.mode, 2);
-        EXPECT_EQ(target.t.clusters[0].read_field->Width(), 6);
-        EXPECT_EQ(target.t.clusters[0].read_field->GetTerrain(2, 2), 4.0f);
-        EXPECT_EQ(target.t.ready, 1u);
-    }
-    static std::string Replace(std::string text, const std::string& from, const std::string& to) {
-        const size_t at = text.find(from);
-        EXPECT_NE(at, std::string::npos) << from;
-        if (at != std::string::npos) text.replace(at, from.size(), to);
-        return text;
+        EXPECT_EQ(sc.s.mode, 2);
+        EXPECT_EQ(sc.t.clusters[0].read_field->Width(), 6);
+        EXPECT_EQ(sc.t.clusters[0].read_field->GetTerrain(2, 2), 4.0f);
+        EXPECT_EQ(sc.t.ready, 1u);
     }
 
-    scene sc;
+    scene sc{4, 3, 4.0f};
     std::string good;
 };
 
 TEST_F(BadSceneFile, RefusedWholeAndTheRunningSceneStays) {
-    ExpectRefused("", "empty");
-    ExpectRefused(good.substr(0, good.size() / 2), "cut in the middle");
-    ExpectRefused(Replace(good, "<terrain", "<landscape"), "another root");
-    ExpectRefused(Replace(good, "clusters=\"1\"", "clusters=\"2\""), "fewer clusters than said");
-    ExpectRefused(Replace(good, "clusters=\"1\"", "clusters=\"-1\""), "negative count");
-    ExpectRefused(Replace(good, " x=\"4\"", " x=\"2000000000\""), "absurd size");
-    ExpectRefused(Replace(good, " y=\"3\"", " y=\"4\""), "a row missing");
-    ExpectRefused(Replace(good, "<v><t z=\"4\"/>", "<v><t/>"), "height missing");
-    ExpectRefused(Replace(good, "z=\"4\"", "z=\"high\""), "not a number");
-    ExpectRefused(Replace(good, " s7=\"0\"", ""), "a flow missing");
-    ExpectRefused(Replace(good, " s7=\"0\"", " s7"), "a flow without a value");
-    {
-        // Every vertex empty: refused while the rows are counted.
-        std::string empty = good;
-        for (size_t at; (at = empty.find("<v><t")) != std::string::npos;)
-            empty.replace(at, empty.find("</v>", at) + 4 - at, "<v/>");
-        ExpectRefused(empty, "empty vertices");
+    std::string empty = good;  // every vertex empty: refused while the rows are counted
+    for (size_t at; (at = empty.find("<v><t")) != std::string::npos;)
+        empty.replace(at, empty.find("</v>", at) + 4 - at, "<v/>");
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"empty", ""},
+        {"cut in the middle", good.substr(0, good.size() / 2)},
+        {"another root", Replace(good, "<terrain", "<landscape")},
+        {"fewer clusters than said", Replace(good, "clusters=\"1\"", "clusters=\"2\"")},
+        {"negative count", Replace(good, "clusters=\"1\"", "clusters=\"-1\"")},
+        {"absurd size", Replace(good, " x=\"4\"", " x=\"2000000000\"")},
+        {"a row missing", Replace(good, " y=\"3\"", " y=\"4\"")},
+        {"height missing", Replace(good, "<v><t z=\"4\"/>", "<v><t/>")},
+        {"not a number", Replace(good, "z=\"4\"", "z=\"high\"")},
+        {"a flow missing", Replace(good, " s7=\"0\"", "")},
+        {"a flow without a value", Replace(good, " s7=\"0\"", " s7")},
+        {"empty vertices", empty},
+        {"bad setting", Replace(good, "timescale=\"1\"", "timescale=\"x\"")},
+        {"no sun", Replace(good, "<sun x", "<moon x")}};
+    const std::string file = QorTest::ScratchFile("bad.qor");
+    for (const auto& [what, text] : cases) {
+        QorTest::WriteBytes(file, text);
+        ExpectRefused(file, what);
     }
-    ExpectRefused(Replace(good, "timescale=\"1\"", "timescale=\"x\""), "bad setting");
-    ExpectRefused(Replace(good, "<sun x", "<moon x"), "no sun");
-    const std::string missing = QorTest::ScratchFile("no-such-file.qor");
-    try {
-        LoadScene(missing.c_str(), sc.t, sc.s, sc.d);
-        FAIL();
-    } catch (const KR::Error& e) {
-        EXPECT_EQ(e.Message(), ": File structure error! Can't continue.");
-    }
+    ExpectRefused(QorTest::ScratchFile("no-such-file.qor"), "no file");
 }
 
 // Flows are taken by position, names ignore case, and negative water is taken as none.
@@ -193,29 +176,22 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
     QorTest::WriteBytes(file, text);
     scene b;
     LoadScene(file.c_str(), b.t, b.s, b.d);
-    EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 0), 0.5f);
-    EXPECT_EQ(b.t.clusters[0].read_field->GetFlow(1, 1, 1), 0.25f);
-    EXPECT_EQ(b.t.clusters[0].read_field->GetWater(1, 1), 0.0f);
-    EXPECT_EQ(b.t.clusters[0].read_field->GetWater(2, 1), 6.0f);
+    const vertex_2d_field& f = *b.t.clusters[0].read_field;
+    EXPECT_EQ(
+        std::make_tuple(f.GetFlow(1, 1, 0), f.GetFlow(1, 1, 1), f.GetWater(1, 1), f.GetWater(2, 1)),
+        std::make_tuple(0.5f, 0.25f, 0.0f, 6.0f));
 }
 
 // The fast reader takes the files this program writes, on two threads; whatever it takes, the
 // general reader must read to the same bits, and whatever else it meets it must leave to the
 // general reader.
 TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
-    scene a;
-    const std::vector<float> heights = QorTest::Landscape(21, 70, 3);
-    a.t.BuildFromHeights(heights.data(), 21, 70);
+    scene a(21, 70, QorTest::Landscape(21, 70, 3));
     for (int i = 0; i < 5; ++i)
         a.t.Simulate();
     const std::string good = Text(a);
-    auto replaced = [&](const std::string& from, const std::string& to, size_t nth = 0) {
-        std::string text = good;
-        size_t at = text.find(from);
-        while (nth-- > 0 && at != std::string::npos)
-            at = text.find(from, at + 1);
-        EXPECT_NE(at, std::string::npos) << from;
-        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    auto replaced = [&](const std::string& from, const std::string& to, size_t nth) {
+        return Replace(good, from, to, nth);
     };
     std::string crlf;
     for (const char c : good)
@@ -242,7 +218,7 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
                   "s7=\"1\"/></w></v></row>",
                   35),
          false},
-        {"a row more", replaced("</cluster>", "<row></row></cluster>"), false},
+        {"a row more", replaced("</cluster>", "<row></row></cluster>", 0), false},
         {"junk at the end", good + "<x/>", false},
     };
     for (const auto& c : cases) {
@@ -260,14 +236,14 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
         const vertex_2d_field &f = *fast.clusters[0].read_field, &g = *tree.clusters[0].read_field;
         ASSERT_EQ(f.Width(), g.Width());
         ASSERT_EQ(f.Height(), g.Height());
-        for (int y = 0; y < f.Height(); ++y)
-            for (int x = 0; x < f.Width(); ++x)
-                for (int k = 0; k < 10; ++k) {
-                    const size_t i = f.Index(x, y);
-                    const float u = k < 2 ? (k ? f.Water() : f.Terrain())[i] : f.Flow(k - 2)[i];
-                    const float v = k < 2 ? (k ? g.Water() : g.Terrain())[i] : g.Flow(k - 2)[i];
-                    ASSERT_EQ(std::memcmp(&u, &v, 4), 0) << x << "," << y << " plane " << k;
-                }
+        for (int k = 0; k < 10; ++k)  // ground, water and the flows, row by row
+            for (int y = 0; y < f.Height(); ++y) {
+                auto row = [k, y](const vertex_2d_field& p) {
+                    return (k < 2 ? (k ? p.Water() : p.Terrain()) : p.Flow(k - 2)) + p.Index(0, y);
+                };
+                ASSERT_EQ(std::memcmp(row(f), row(g), f.Width() * sizeof(float)), 0)
+                    << "plane " << k << ", row " << y;
+            }
     }
 }
 
@@ -277,8 +253,7 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     const std::string empty = QorTest::ScratchFile("empty.qor");
     EXPECT_THROW(SaveScene(empty.c_str(), sc.t, sc.s, sc.d), KR::ErrorFile);
     EXPECT_FALSE(std::filesystem::exists(empty));
-    const float height = 1.0f;
-    sc.t.BuildFromHeights(&height, 1, 1);
+    sc.t.BuildFromHeights(std::vector<float>{1.0f}.data(), 1, 1);
     EXPECT_THROW(SaveScene("/nonexistent-folder/a.qor", sc.t, sc.s, sc.d), KR::ErrorFile);
     // A folder or a device in the way is never replaced.
     const std::string folder = QorTest::ScratchFile("in-the-way.qor");
@@ -293,9 +268,7 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
 // A save whose writing fails part way (here the file-size limit, in a child process) says so
 // and leaves the old file as it was, byte for byte.
 TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
-    scene sc;
-    const std::vector<float> heights = QorTest::Landscape(40, 40, 5);
-    sc.t.BuildFromHeights(heights.data(), 40, 40);  // some 240 kB of text
+    scene sc(40, 40, QorTest::Landscape(40, 40, 5));  // some 240 kB of text
     const std::string file = QorTest::ScratchFile("kept.qor");
     SaveScene(file.c_str(), sc.t, sc.s, sc.d);
     const std::string old = QorTest::ReadBytes(file);
@@ -317,19 +290,16 @@ TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 2: another error";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "exit " << WEXITSTATUS(status) << " (1: no error raised, 2: another error)";
     EXPECT_TRUE(QorTest::ReadBytes(file) == old);
     EXPECT_FALSE(std::filesystem::exists(file + ".saving"));
 }
 
 TEST(TerrainFiles, SaveAndLoadAskForNames) {
-    scene sc;
+    scene sc(4, 4, 3.0f);
     QorTest::ScriptedNames names;
     sc.t.file_names = &names;
-    sc.t.display_options = &sc.d;
-    const std::vector<float> heights(16, 3.0f);
-    sc.t.BuildFromHeights(heights.data(), 4, 4);
 
     sc.t.Save();  // cancelled: nothing written
     ASSERT_EQ(names.asked.size(), 1u);
@@ -344,10 +314,8 @@ TEST(TerrainFiles, SaveAndLoadAskForNames) {
     sc.t.Save();
     scene other;
     other.t.file_names = &names;
-    other.t.display_options = &other.d;
     other.t.Load();
-    EXPECT_EQ(names.asked.back().title, "Load");
-    EXPECT_TRUE(names.asked.back().must_exist);
+    EXPECT_TRUE(names.asked.back().title == "Load" && names.asked.back().must_exist);
     EXPECT_EQ(other.t.clusters[0].read_field->GetTerrain(4, 4), 3.0f);
 }
 

@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <bit>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "terrain/grid_fixtures.h"
@@ -15,23 +16,16 @@
 
 namespace {
 
-struct History : ::testing::Test {
-    History() {
-        t.settings = &s;
-        t.display_options = &d;
-        const std::vector<float> heights = QorTest::Landscape(24, 20, 3);
-        t.BuildFromHeights(heights.data(), 24, 20);
-    }
+struct History : ::testing::Test, QorTest::scene {
+    History() : QorTest::scene(24, 20, QorTest::Landscape(24, 20, 3)) {}
 
     // Every plane of the newest state and the extents, as bits.
     std::vector<uint32_t> State() const {
-        const scene_snapshot snap = TakeSceneSnapshot(t, s, d, false);
         std::vector<uint32_t> bits;
-        for (const cluster_copy& c : snap.clusters) {
+        for (const cluster_copy& c : TakeSceneSnapshot(t, s, d, false).clusters) {
             bits.insert(bits.end(), {uint32_t(c.columns), uint32_t(c.rows)});
-            const size_t at = bits.size();
-            bits.resize(at + c.values.size());
-            std::memcpy(bits.data() + at, c.values.data(), c.values.size() * sizeof(float));
+            for (const float value : c.values)
+                bits.push_back(std::bit_cast<uint32_t>(value));
         }
         return bits;
     }
@@ -43,18 +37,17 @@ struct History : ::testing::Test {
                 EXPECT_EQ(c.vertex_data[c.terrain_pos_offset + 3 * (y * c.size_x + x) + 2],
                           c.write_field->GetTerrain(x + 1, y + 1));
     }
-    void Edit(edit_kind kind, const std::function<void()>& edit) {
-        history.Begin(kind);
+    // One edit in the given history (the fixture's by default); false: no step kept.
+    bool Edit(edit_kind kind, const std::function<void()>& edit, scene_history* in = nullptr) {
+        scene_history& h = in ? *in : history;
+        h.Begin(kind);
         edit();
-        history.Commit();
+        return h.Commit();
     }
     void Raise(float amount) {
         Edit(edit_kind::brush_stroke, [&] { t.RaiseBrush(amount); });
     }
 
-    simulation_settings s;
-    display_settings d;
-    terrain t;
     scene_history history{t, s, d};
 };
 
@@ -99,15 +92,12 @@ TEST_F(History, UndoAndRedoGiveBackTheExactScene) {
         EXPECT_EQ(State(), after);
         ExpectDrawnGround();
     }
-    EXPECT_EQ(t.extent.x, 13.0f);
-    EXPECT_EQ(d.water_color, 3023);
-    EXPECT_EQ(t.scene_file, "other.qor");
+    EXPECT_EQ(std::tie(t.extent.x, d.water_color, t.scene_file),
+              std::make_tuple(13.0f, 3023, "other.qor"));
     // All the way back to the first landscape, and forward again.
     while (history.Undo()) {
     }
-    EXPECT_EQ(t.extent.x, 24.0f);
-    EXPECT_EQ(s.stop_rain, 0);
-    EXPECT_EQ(t.scene_file, "");
+    EXPECT_EQ(std::tie(t.extent.x, s.stop_rain, t.scene_file), std::make_tuple(24.0f, 0, ""));
     EXPECT_EQ(history.RedoSteps(), 4u);
 }
 
@@ -122,9 +112,8 @@ TEST_F(History, KeepsFiftyStepsAndDropsTheOldestOverItsCap) {
     scene_history small(t, s, d, {100, 3 * step_bytes + step_bytes / 2});
     std::vector<std::vector<uint32_t>> states{State()};
     for (int i = 0; i < 5; ++i) {
-        small.Begin(edit_kind::brush_stroke);
-        t.RaiseBrush(1);
-        small.Commit();
+        Edit(
+            edit_kind::brush_stroke, [&] { t.RaiseBrush(1); }, &small);
         states.push_back(State());
     }
     EXPECT_EQ(small.UndoSteps(), 3u);
@@ -135,11 +124,10 @@ TEST_F(History, KeepsFiftyStepsAndDropsTheOldestOverItsCap) {
 
     // A whole scene larger than the cap cannot be kept, nor can anything before it.
     scene_history tiny(t, s, d, {100, 8192});
-    tiny.Begin(edit_kind::smoothing);
-    t.SmoothTerrain();
-    ASSERT_TRUE(tiny.Commit());
-    tiny.Begin(edit_kind::generation);
-    EXPECT_FALSE(tiny.Commit());
+    ASSERT_TRUE(Edit(
+        edit_kind::smoothing, [&] { t.SmoothTerrain(); }, &tiny));
+    EXPECT_FALSE(Edit(
+        edit_kind::generation, [] {}, &tiny));
     EXPECT_EQ(tiny.UndoSteps(), 0u);
 }
 
@@ -153,8 +141,7 @@ TEST_F(History, ANewEditDropsTheRedoListAndNothingChangedKeepsNoStep) {
     EXPECT_FALSE(history.Redo());
     EXPECT_EQ(history.UndoSteps(), 2u);
 
-    history.Begin(edit_kind::brush_stroke);
-    EXPECT_FALSE(history.Commit());  // nothing changed
+    EXPECT_FALSE(Edit(edit_kind::brush_stroke, [] {}));  // nothing changed
     EXPECT_EQ(history.UndoSteps(), 2u);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <utility>
 #include <vector>
 
 #include "terrain/grid_fixtures.h"
@@ -16,30 +18,23 @@ double FakeClock() {
     return fake_now;
 }
 
-class SceneObjects : public ::testing::Test {
+// Flat ground at 5 under water up to 10, 40 x 30 vertices, and no rain: the surface stays at 10.
+class SceneObjects : public ::testing::Test, public QorTest::scene {
   protected:
-    void SetUp() override {
+    SceneObjects() : QorTest::scene(40, 30, 5.0f) {
         fake_now = 100.0;
-        t.settings = &s;
         t.clock = FakeClock;
-        // Flat ground at 5 under water up to 10, 40 x 30 vertices.
-        std::vector<float> heights(40 * 30, 5.0f);
-        t.BuildFromHeights(heights.data(), 40, 30);
-        s.rain_type = 3;  // no rain, so the surface stays at 10
+        s.rain_type = 3;
     }
-
-    simulation_settings s;
-    terrain t;
 };
 
-TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
+TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalAndDeletionKeepTheRest) {
     t.view.x = 30;
     StaticObject* a = t.AddObjectStatic();
     Spring* b = t.AddSpring();
     Ball* c = t.AddBall();
-    EXPECT_EQ(t.objects, c);
-    EXPECT_EQ(c->next, b);
-    EXPECT_EQ(b->next, a);
+    EXPECT_EQ((std::vector<scene_object*>{t.objects, c->next, b->next}),
+              (std::vector<scene_object*>{c, b, a}));
     EXPECT_EQ(a->rotation.z, 60.0f);  // faces away from the viewer
     EXPECT_EQ(t.ObjectCount(), 3);
 
@@ -54,29 +49,38 @@ TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalKeepsTheRest) {
     // Objects float at their size above the surface after a tick.
     t.Simulate();
     EXPECT_FLOAT_EQ(a->position.z, 10.0f + 1.0f);
+
+    // Deleting the selected agent leaves no trace.
+    Agent* agent = t.AddAgent();
+    t.AddAgent();
+    t.selected = agent;
+    t.DeleteSelected();
+    EXPECT_EQ(t.selected, nullptr);
+    EXPECT_EQ(t.agent_lib.Count(), 1);
+    EXPECT_NE(t.agent_lib.First(), agent);
+    EXPECT_EQ(t.ObjectCount(), 3);
+    t.DeleteSelected();  // nothing selected: nothing happens
+    EXPECT_EQ(t.ObjectCount(), 3);
 }
 
 // A spring pours strength x 100 x rain x timescale at the nearest grid point, only while the
 // water runs, and nothing off the terrain.
 TEST_F(SceneObjects, SpringPoursAtItsGridPointOnlyWhileWaterRuns) {
-    s.stop_erosion = s.stop_rain = 1;
-    s.aquarium = 1;
+    s.stop_erosion = s.stop_rain = s.aquarium = 1;
     s.z_aquarium = 100.0f;  // keep every drop on the terrain
     s.timescale = 0.5f;
     t.view_pos = KR::Vector4(10.6f, 7.7f, 0, 0);  // nearest to grid point (12, 9)
     t.AddSpring()->strength = 2.0f;
-    const vertex_2d_field& f = *t.clusters[0].read_field;
-    const double before = QorTest::TotalWater(f);
-    s.stop_water = 1;
-    t.Simulate();
-    t.UpdateBuffers();
-    EXPECT_EQ(QorTest::TotalWater(*t.clusters[0].read_field), before);
-
-    s.stop_water = 0;
-    t.Simulate();
-    t.UpdateBuffers();
+    const double before = QorTest::TotalWater(*t.clusters[0].read_field);
+    auto step = [&](int stop_water) {
+        s.stop_water = stop_water;
+        t.Simulate();
+        t.UpdateBuffers();
+        return QorTest::TotalWater(*t.clusters[0].read_field) - before;
+    };
+    EXPECT_EQ(step(1), 0.0);
+    EXPECT_NEAR(step(0), 100.0f * 2.0f * s.rain_multiplier * 0.5f, 1e-3);
     const vertex_2d_field& g = *t.clusters[0].read_field;
-    EXPECT_NEAR(QorTest::TotalWater(g) - before, 100.0f * 2.0f * s.rain_multiplier * 0.5f, 1e-3);
     for (int y = 1; y <= 30; ++y)
         for (int x = 1; x <= 40; ++x)
             if (x != 12 || y != 9) {
@@ -145,23 +149,19 @@ TEST_F(SceneObjects, AgentWalksToFoodBehindItAndEatsItUp) {
     food->amount() = 0.9f;
     Agent* agent = t.AddAgent();
     EXPECT_EQ(t.agent_lib.Count(), 1);
-    EXPECT_GE(agent->bias, -1.0f);
-    EXPECT_LE(agent->bias, 1.0f);
+    EXPECT_LE(std::fabs(agent->bias), 1.0f);
     agent->next_breed_time = 1e9;  // no new food in this test
     // The agent is updated just before the food it eats: the update loop must not go on to
     // the eaten food (the sanitizer build sees it if it does).
-    ASSERT_EQ(t.objects, agent);
-    ASSERT_EQ(agent->next, food);
+    ASSERT_EQ((std::vector<scene_object*>{t.objects, agent->next}),
+              (std::vector<scene_object*>{agent, food}));
 
     const float start = agent->position.x;
     t.Simulate();
     EXPECT_LT(agent->position.x, start);  // it turned round towards negative x
     EXPECT_NEAR(agent->rotation.z, 180.0f, 1e-3);
-    int ticks = 0;
-    while (t.food_lib.Count() > 0 && ticks < 1000) {
+    for (int ticks = 0; t.food_lib.Count() > 0 && ticks < 1000; ++ticks)
         t.Simulate();
-        ++ticks;
-    }
     EXPECT_EQ(t.food_lib.Count(), 0);
     EXPECT_EQ(t.ObjectCount(), 1);  // the food was removed from the scene
     EXPECT_GT(agent->energy, 0.5f);
@@ -179,21 +179,7 @@ TEST_F(SceneObjects, AgentDropsFoodFromItsEnergy) {
     EXPECT_EQ(t.food_lib.First()->grow_time, fake_now + 5.0);
     EXPECT_EQ(agent->next_breed_time, fake_now + 1.0);
     // It walks only one vertex inside the last row and column.
-    EXPECT_EQ(agent->position.x, 38.0f);
-    EXPECT_EQ(agent->position.y, 28.0f);
-}
-
-TEST_F(SceneObjects, DeletingTheSelectedAgentLeavesNoTrace) {
-    Agent* agent = t.AddAgent();
-    t.AddAgent();
-    t.selected = agent;
-    t.DeleteSelected();
-    EXPECT_EQ(t.selected, nullptr);
-    EXPECT_EQ(t.agent_lib.Count(), 1);
-    EXPECT_NE(t.agent_lib.First(), agent);
-    EXPECT_EQ(t.ObjectCount(), 1);
-    t.DeleteSelected();  // nothing selected: nothing happens
-    EXPECT_EQ(t.ObjectCount(), 1);
+    EXPECT_EQ(std::make_pair(agent->position.x, agent->position.y), std::make_pair(38.0f, 28.0f));
 }
 
 }  // namespace

@@ -34,33 +34,26 @@ struct probe : scene_object {
 };
 
 // Rain, running erosion and a spring on rough ground; the view turns and floats.
-void Prepare(terrain& t, simulation_settings& s, int step_threads, bool water_stopped) {
-    s = simulation_settings{};
-    s.rain_multiplier = 0.01f;
-    s.stop_erosion = 0;
-    s.stop_water = water_stopped;
-    s.auto_rotate = s.float_in_water = 1;
-    t.settings = &s;
-    t.SetStepThreads(step_threads);
-    const std::vector<float> heights = Landscape(48, 40, 5);
-    t.BuildFromHeights(heights.data(), 48, 40);
-    t.AddSpring();
-}
+struct prepared : QorTest::scene {
+    prepared(int step_threads, bool water_stopped) {
+        s.rain_multiplier = 0.01f;
+        s.stop_erosion = 0;
+        s.stop_water = water_stopped;
+        s.auto_rotate = s.float_in_water = 1;
+        t.SetStepThreads(step_threads);
+        t.BuildFromHeights(Landscape(48, 40, 5).data(), 48, 40);
+        t.AddSpring();
+    }
+};
 
 // The parameter is the step's thread count; 1 runs the single-thread mode, more a worker.
-std::string ModeName(const ::testing::TestParamInfo<int>& info) {
-    return info.param == 1 ? "single" : std::to_string(info.param) + "threads";
-}
-
 class StepDriver : public ::testing::TestWithParam<int> {};
 
 TEST_P(StepDriver, SameSceneAsPlainSteps) {
     for (const bool water_stopped : {false, true}) {
         SCOPED_TRACE(water_stopped ? "water stopped" : "water running");
-        simulation_settings plain_settings, driven_settings;
-        terrain plain, driven;
-        Prepare(plain, plain_settings, 1, water_stopped);
-        Prepare(driven, driven_settings, GetParam(), water_stopped);
+        prepared plain_scene(1, water_stopped), driven_scene(GetParam(), water_stopped);
+        terrain &plain = plain_scene.t, &driven = driven_scene.t;
         step_driver driver(driven, GetParam() > 1);
         driver.Start();
         for (int frame = 0; frame < 40; ++frame) {
@@ -83,15 +76,14 @@ TEST_P(StepDriver, SameSceneAsPlainSteps) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, StepDriver, ::testing::Values(1, 2, 4), ModeName);
+INSTANTIATE_TEST_SUITE_P(Modes, StepDriver, ::testing::Values(1, 2, 4), [](const auto& info) {
+    return info.param == 1 ? "single" : std::to_string(info.param) + "threads";
+});
 
 TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
-    simulation_settings s;
+    QorTest::scene sc(24, 20, Landscape(24, 20, 3));
+    auto& [s, d, t] = sc;
     s.stop_water = 1;  // and erosion stopped, as it starts
-    terrain t;
-    t.settings = &s;
-    const std::vector<float> heights = Landscape(24, 20, 3);
-    t.BuildFromHeights(heights.data(), 24, 20);
     const std::vector<float> drawn = t.clusters[0].vertex_data;
     step_driver driver(t, false);
     t.Tsunami();
@@ -102,13 +94,12 @@ TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
     EXPECT_NE(t.clusters[0].vertex_data, drawn);
 }
 
-class StepWorker : public ::testing::TestWithParam<int> {
+// A worker on two threads.
+class StepWorker : public ::testing::Test, public QorTest::scene {
   protected:
     StepWorker() {
-        const std::vector<float> heights = Landscape(24, 20, 3);
-        t.settings = &settings;
-        t.SetStepThreads(GetParam());
-        t.BuildFromHeights(heights.data(), 24, 20);
+        t.SetStepThreads(2);
+        t.BuildFromHeights(Landscape(24, 20, 3).data(), 24, 20);
         p->next = t.objects;
         t.objects = p;
     }
@@ -121,24 +112,22 @@ class StepWorker : public ::testing::TestWithParam<int> {
     }
     double Water() const { return QorTest::TotalWater(*t.clusters[0].read_field); }
 
-    simulation_settings settings;
-    terrain t;
     probe* p = new probe;  // the terrain owns it
     step_driver driver{t, true};
 };
 
-TEST_P(StepWorker, OneStepInFlight) {
+TEST_F(StepWorker, OneStepInFlight) {
     driver.Start();
     for (int frame = 1; frame <= 20; ++frame) {
         driver.Advance();
         ASSERT_GE(p->finished, frame);     // the step handed over had ended
         ASSERT_LE(p->started, frame + 1);  // and only its successor was requested
     }
-    driver.Hold([&] { EXPECT_EQ(p->finished, 21); });
-    driver.Hold([&] { EXPECT_EQ(p->started, 21); });  // a hold requests nothing
+    driver.Hold([] {});  // a hold requests nothing
+    EXPECT_EQ(std::make_pair(p->finished.load(), p->started.load()), std::make_pair(21, 21));
 }
 
-TEST_P(StepWorker, HoldAndStopWaitForTheStep) {
+TEST_F(StepWorker, HoldAndStopWaitForTheStep) {
     p->gate.Reset();
     driver.Start();
     p->entered.Wait();
@@ -159,9 +148,7 @@ TEST_P(StepWorker, HoldAndStopWaitForTheStep) {
 
     p->entered.Wait();
     release = ReleaseSoon();
-    const auto begin = std::chrono::steady_clock::now();
     driver.Stop();
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(5));
     EXPECT_EQ(p->finished, 2);  // the worker ended after its step
     release.join();
     driver.Stop();
@@ -169,9 +156,9 @@ TEST_P(StepWorker, HoldAndStopWaitForTheStep) {
     EXPECT_EQ(p->started, 2);
 }
 
-TEST_P(StepWorker, NoStepBeforeATerrainButStepDone) {
+TEST_F(StepWorker, NoStepBeforeATerrainButStepDone) {
     t.ready = 0;
-    settings.auto_rotate = 1;
+    s.auto_rotate = 1;
     const float heading = t.view.x;
     driver.Start();
     for (int frame = 0; frame < 3; ++frame)
@@ -180,14 +167,12 @@ TEST_P(StepWorker, NoStepBeforeATerrainButStepDone) {
     EXPECT_EQ(t.view.x, heading);
 }
 
-TEST_P(StepWorker, AnErrorOfTheStepIsRaisedByTheHandOver) {
+TEST_F(StepWorker, AnErrorOfTheStepIsRaisedByTheHandOver) {
     p->fail = true;
     driver.Start();
     EXPECT_THROW(driver.Advance(), KR::Error);
     driver.Advance();  // no step was requested after it
     EXPECT_EQ(p->started, 1);
 }
-
-INSTANTIATE_TEST_SUITE_P(Worker, StepWorker, ::testing::Values(2), ModeName);
 
 }  // namespace

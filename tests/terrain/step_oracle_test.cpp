@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <tuple>
+#include <utility>
+
 #include "kr/base/random.h"
 #include "terrain/flow_pass.h"
 #include "terrain/grid_fixtures.h"
@@ -25,13 +30,9 @@ struct scenario {
 simulation_settings Settings(int rain_type, bool erosion, int aquarium, float z_aquarium,
                              float timescale, float randomness = 0, float rain = 0.01f) {
     simulation_settings s;
-    s.rain_type = rain_type;
-    s.rain_multiplier = rain;
-    s.stop_erosion = erosion ? 0 : 1;
-    s.aquarium = aquarium;
-    s.z_aquarium = z_aquarium;
-    s.timescale = timescale;
-    s.randomness = randomness;
+    std::tie(s.rain_type, s.rain_multiplier, s.stop_erosion, s.aquarium, s.z_aquarium, s.timescale,
+             s.randomness) = std::make_tuple(rain_type, rain, erosion ? 0 : 1, aquarium, z_aquarium,
+                                             timescale, randomness);
     return s;
 }
 
@@ -41,9 +42,8 @@ simulation_settings Settings(int rain_type, bool erosion, int aquarium, float z_
 class StepOracle : public ::testing::TestWithParam<int> {
   protected:
     void SetUp() override {
-        const step_kernels limits[3] = {step_kernels::best, step_kernels::avx2,
-                                        step_kernels::plain};
-        step_kernel_limit = limits[GetParam() % 100 / 10];
+        step_kernel_limit = std::array{step_kernels::best, step_kernels::avx2,
+                                       step_kernels::plain}[GetParam() % 100 / 10];
         if (GetParam() >= 100) streamed_field_bytes = 0;
         step_thread_choice::follow_load = false;  // every strip, however busy
     }
@@ -89,8 +89,7 @@ class StepOracle : public ::testing::TestWithParam<int> {
             ASSERT_EQ(KR::GetRandomState(), ref_random) << "random draws differ";
             const int hand_overs = sc.idle_hand_overs && step % 7 == 3 ? 2 : 1;
             for (int hand_over = 0; hand_over < hand_overs; ++hand_over) {
-                ref_min = 1e30f;
-                ref_max = -1e30f;
+                ref_min = 1e30f, ref_max = -1e30f;
                 ref.SwapAndRefresh(s, ref_min, ref_max);
                 fast.UpdateBuffers();
             }
@@ -110,42 +109,21 @@ class StepOracle : public ::testing::TestWithParam<int> {
         }
     }
 
+    // Each command on both models, at its step.
     static void Command(int step, terrain& fast, reference::cluster& ref, simulation_settings& s) {
-        const float vx = fast.view_pos.x, vy = fast.view_pos.y, radius = fast.brush_radius;
-        switch (step) {
-            case 5:
-                fast.Tsunami();
-                reference::Tsunami(ref, vx, vy, radius);
-                break;
-            case 40:
-                fast.RaiseBrush(3.5f);
-                reference::RaiseBrush(ref, vx, vy, radius, 3.5f);
-                break;
-            case 60:
-                fast.SmoothBrush();
-                reference::SmoothBrush(ref, vx, vy, radius);
-                break;
-            case 80:
-                fast.SmoothTerrain();
-                reference::SmoothTerrain(ref);
-                break;
-            case 120:
-                fast.ResetMovement();
-                reference::ResetMovement(ref);
-                break;
-            case 200:
-                fast.ResetWater();
-                reference::ResetWater(ref);
-                break;
-            case 210:
-                fast.view_pos.x = 2.5f;  // a tsunami partly off the grid
-                fast.Tsunami();
-                reference::Tsunami(ref, 2.5f, vy, radius);
-                break;
-            case 290:  // the flows stay as they were, in both fields
-                s.stop_water = 1;
-                break;
-        }
+        const float vx = fast.view_pos.x, vy = fast.view_pos.y, r = fast.brush_radius;
+        const std::pair<int, std::function<void()>> commands[] = {
+            {5, [&] { fast.Tsunami(), reference::Tsunami(ref, vx, vy, r); }},
+            {40, [&] { fast.RaiseBrush(3.5f), reference::RaiseBrush(ref, vx, vy, r, 3.5f); }},
+            {60, [&] { fast.SmoothBrush(), reference::SmoothBrush(ref, vx, vy, r); }},
+            {80, [&] { fast.SmoothTerrain(), reference::SmoothTerrain(ref); }},
+            {120, [&] { fast.ResetMovement(), reference::ResetMovement(ref); }},
+            {200, [&] { fast.ResetWater(), reference::ResetWater(ref); }},
+            {210,  // a tsunami partly off the grid
+             [&] { fast.view_pos.x = 2.5f, fast.Tsunami(), reference::Tsunami(ref, 2.5f, vy, r); }},
+            {290, [&] { s.stop_water = 1; }}};  // the flows stay as they were, in both fields
+        for (const auto& [at, command] : commands)
+            if (at == step) command();
     }
 };
 

@@ -13,16 +13,11 @@ namespace {
 
 constexpr int kSize = 8;
 
-// Level ground at the given height, dry above 10.
-void MakeLevel(cluster& c, float height) {
-    std::vector<float> heights(kSize * kSize, height);
+TEST(Vegetation, TreesNeedDryGroundAndAFootBeyondTheLastQuadStandsAtZero) {
+    cluster c;  // level dry ground at 12: only the noise decides the zone
+    const std::vector<float> heights(kSize * kSize, 12.0f);
     c.SetExtent(KR::Vector2(0, 0), KR::Vector2(kSize, kSize), kSize, kSize);
     c.GenerateTerrain(heights.data(), kSize);
-}
-
-TEST(Vegetation, TreesNeedDryGround) {
-    cluster c;
-    MakeLevel(c, 12.0f);  // only the noise decides the zone
     const vegetation_noise noise;
     int grown = 0;
     for (int j = 1; j < kSize - 1; ++j)
@@ -43,6 +38,17 @@ TEST(Vegetation, TreesNeedDryGround) {
         }
     EXPECT_GT(grown, 0);
 
+    // A foot jittered beyond the last quad stands at height 0, below the tree zone.
+    int beyond = 0;
+    for (int j = 0; j < kSize; ++j) {
+        const vegetation_tree tree = PlaceTree(noise, c, kSize - 1, j);
+        if (tree.foot.x < float(kSize - 1)) continue;
+        ++beyond;
+        EXPECT_EQ(tree.ground, 0.0f);
+        EXPECT_FALSE(tree.grows);
+    }
+    EXPECT_GT(beyond, 0);
+
     // Flooded everywhere: no tree, not even one jittered out over the edge of the grid.
     for (int y = 1; y <= kSize; ++y)
         for (int x = 1; x <= kSize; ++x)
@@ -50,21 +56,6 @@ TEST(Vegetation, TreesNeedDryGround) {
     for (int j = 0; j < kSize; ++j)
         for (int i = 0; i < kSize; ++i)
             EXPECT_FALSE(PlaceTree(noise, c, i, j).grows) << i << "," << j;
-}
-
-TEST(Vegetation, AFootBeyondTheLastQuadStandsAtHeightZero) {
-    cluster c;
-    MakeLevel(c, 12.0f);
-    const vegetation_noise noise;
-    int beyond = 0;
-    for (int j = 0; j < kSize; ++j) {
-        const vegetation_tree tree = PlaceTree(noise, c, kSize - 1, j);
-        if (tree.foot.x < float(kSize - 1)) continue;
-        ++beyond;
-        EXPECT_EQ(tree.ground, 0.0f);
-        EXPECT_FALSE(tree.grows);  // height 0 lies below the tree zone
-    }
-    EXPECT_GT(beyond, 0);
 }
 
 }  // namespace
