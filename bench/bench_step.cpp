@@ -189,6 +189,7 @@ void RunReferenceStep(benchmark::State& state, bool erosion) {
     simulation_settings s;
     s.stop_erosion = erosion ? 0 : 1;
     QorTest::reference::cluster c;
+    c.settings = &s;
     c.Generate(bench::Landscape(size), size, size);
     float z_min, z_max;
     for (auto _ : state) {

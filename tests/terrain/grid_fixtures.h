@@ -94,13 +94,13 @@ enum class compared { ground_and_water, flows, outflow };
 
 // Compares every grid point of a fast field with a reference field; reports the first
 // difference.
-inline void ExpectSameField(const vertex_2d_field& fast, reference::field& ref, const char* what,
-                            compared planes) {
+inline void ExpectSameField(const vertex_2d_field& fast, reference::vertex_2d_field& ref,
+                            const char* what, compared planes) {
     ASSERT_EQ(fast.Width(), ref.width);
     ASSERT_EQ(fast.Height(), ref.height);
     for (int y = 1; y < ref.height - 1; ++y)
         for (int x = 1; x < ref.width - 1; ++x) {
-            const reference::vertex& v = ref.At(x, y);
+            const auto& v = *static_cast<reference::cluster_vertex*>(ref.Get(x, y));
             std::vector<float> a{fast.GetTerrain(x, y), fast.GetWater(x, y)}, b{v.terrain, v.water};
             for (int i = 0; i < 8 && planes != compared::ground_and_water; ++i)
                 a.push_back(fast.GetFlow(x, y, i)), b.push_back(v.flow[i]);

@@ -1,8 +1,7 @@
 #include "terrain/reference_model.h"
 
-#include <algorithm>
 #include <cmath>
-#include <numeric>
+#include <stdexcept>
 
 #include "kr/base/random.h"
 
@@ -37,13 +36,28 @@ struct direction {
     int dx, dy;
     int opposite;
 };
-// clang-format off
 constexpr direction kDirections[9] = {
-    {+1, 0, 1}, {-1, 0, 0}, {0, +1, 3}, {0, -1, 2},    // axes
-    {+1, +1, 5}, {-1, -1, 4}, {+1, -1, 7}, {-1, +1, 6},  // diagonals
-    {0, 0, -1}};                                         // the vertex itself
-// clang-format on
+    {+1, 0, 1},   // axis
+    {-1, 0, 0},   // axis
+    {0, +1, 3},   // axis
+    {0, -1, 2},   // axis
+    {+1, +1, 5},  // diagonal
+    {-1, -1, 4},  // diagonal
+    {+1, -1, 7},  // diagonal
+    {-1, +1, 6},  // diagonal
+    {0, 0, -1},   // the vertex itself
+};
 constexpr int kFirstDiagonal = 4;
+
+constexpr bool OppositesPointBack() {
+    for (int i = 0; i < 8; ++i) {
+        const direction& d = kDirections[i];
+        const direction& o = kDirections[d.opposite];
+        if (o.opposite != i || o.dx != -d.dx || o.dy != -d.dy) return false;
+    }
+    return true;
+}
+static_assert(OppositesPointBack(), "every direction's opposite must point back");
 
 constexpr int dx(int i) {
     return kDirections[i].dx;
@@ -54,45 +68,94 @@ constexpr int dy(int i) {
 
 }  // namespace
 
-// ---- field
+// ---- cluster_vertex
 
-void field::Allocate(int columns, int rows) {
+void cluster_vertex::Init(cluster* o) {
+    Reset();
+    owner = o;
+}
+void cluster_vertex::SetWater(float v) {
+    water = v;
+    if (water < 0) water = 0;
+}
+void cluster_vertex::AddWater(float v) {
+    water += v;
+    if (water < 0) water = 0;
+}
+void cluster_vertex::Reset() {
+    ResetWater();
+    owner = nullptr;
+    terrain = 0;
+}
+void cluster_vertex::ResetWater() {
+    ClearFlows();
+    water = 0;
+}
+void cluster_vertex::ClearFlows() {
+    for (float& f : flow)
+        f = 0;
+}
+void cluster_vertex::CopyFrom(vertex_base* other) {
+    auto* o = static_cast<cluster_vertex*>(other);
+    terrain = o->terrain;
+    water = o->water;
+    for (int i = 0; i < 8; ++i)
+        flow[i] = o->flow[i];
+}
+
+// ---- border_vertex
+
+void border_vertex::Init(cluster* o) {
+    owner = o;
+    mirror = nullptr;
+}
+float border_vertex::GetSurface() {
+    if (owner->settings->aquarium) return owner->settings->z_aquarium;
+    return mirror->GetTerrain();
+}
+void border_vertex::Reset() {
+    owner = nullptr;
+    mirror = nullptr;
+}
+
+// ---- vertex_2d_field
+
+void vertex_2d_field::Allocate(cluster* o, int columns, int rows) {
+    owner = o;
     width = columns + 2;
     height = rows + 2;
-    v.assign(size_t(width) * height, vertex{});
+    vertices.clear();
+    vertices.resize(size_t(width) * height);
+    for (int y = 1; y <= height - 2; ++y)
+        for (int x = 1; x <= width - 2; ++x) {
+            vertices[size_t(y) * width + x] = std::make_unique<cluster_vertex>();
+            Get(x, y)->Init(owner);
+        }
+    for (int x = 0; x < width; ++x)
+        for (int y : {0, height - 1}) {
+            vertices[size_t(y) * width + x] = std::make_unique<border_vertex>();
+            Get(x, y)->Init(owner);
+        }
+    for (int y = 1; y <= height - 2; ++y)
+        for (int x : {0, width - 1}) {
+            vertices[size_t(y) * width + x] = std::make_unique<border_vertex>();
+            Get(x, y)->Init(owner);
+        }
 }
-float field::Terrain(int x, int y) {
-    return At(std::clamp(x, 1, width - 2), std::clamp(y, 1, height - 2)).terrain;
-}
-float field::Surface(int x, int y, const simulation_settings& s) {
-    if (!Ring(x, y)) return At(x, y).water + At(x, y).terrain;
-    return s.aquarium ? s.z_aquarium : Terrain(x, y);
-}
-void field::SetTerrain(int x, int y, float value) {
-    if (!Ring(x, y)) At(x, y).terrain = value;
-}
-void field::AddTerrain(int x, int y, float value) {
-    if (!Ring(x, y)) At(x, y).terrain += value;
-}
-void field::AddWater(int x, int y, float value) {
-    if (Ring(x, y)) return;
-    float& w = At(x, y).water;
-    w += value;
-    if (w < 0) w = 0;
-}
-void field::SwitchCopy(field& source) {
-    for (size_t i = 0; i < v.size(); ++i) {
-        const float outflow = v[i].outflow;
-        v[i] = source.v[i];
-        v[i].outflow = outflow;
-    }
+
+void vertex_2d_field::SwitchCopy(vertex_2d_field& source) {
+    if (source.width != width || source.height != height || source.owner != owner)
+        throw std::logic_error("incompatible fields");
+    for (int y = 1; y <= height - 2; ++y)
+        for (int x = 1; x <= width - 2; ++x)
+            Get(x, y)->CopyFrom(source.Get(x, y));
 }
 
 // ---- cluster
 
 void cluster::Generate(const std::vector<float>& heights, int columns, int rows) {
-    fields[0].Allocate(columns, rows);
-    fields[1].Allocate(columns, rows);
+    fields[0].Allocate(this, columns, rows);
+    fields[1].Allocate(this, columns, rows);
     read_field = &fields[0];
     write_field = &fields[1];
     size_x = columns;
@@ -106,100 +169,135 @@ void cluster::Generate(const std::vector<float>& heights, int columns, int rows)
     buffers.depth_offset = 6 * n;
     buffers.water_pos_offset = 7 * n;
     buffers.water_normal_offset = 10 * n;
-    // Grid points at whole positions, then the quads' centres between them.
-    for (int v = 0; v < n; ++v) {
-        const bool centre = v >= size_x * size_y;
-        const int k = centre ? v - size_x * size_y : v, row_length = centre ? quads_x : size_x;
-        for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
-            buffers.vertex_data[block + 3 * v] = float(k % row_length) + (centre ? 0.5f : 0.0f);
-            buffers.vertex_data[block + 3 * v + 1] = float(k / row_length) + (centre ? 0.5f : 0.0f);
-        }
-    }
+    float* data = buffers.vertex_data.data();
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
-            vertex& p = read_field->At(c + 1, r + 1);
-            p.terrain = heights[size_t(r) * columns + c];
-            p.water = kFloodLevel - p.terrain;
-            if (p.water < 0) p.water = 0;
+            const int v = r * size_x + c;
+            for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
+                data[block + 3 * v] = float(c);
+                data[block + 3 * v + 1] = float(r);
+            }
         }
+    for (int r = 0; r < quads_y; ++r)
+        for (int c = 0; c < quads_x; ++c) {
+            const int v = size_x * size_y + r * quads_x + c;
+            for (int block : {buffers.terrain_pos_offset, buffers.water_pos_offset}) {
+                data[block + 3 * v] = c + 0.5f;
+                data[block + 3 * v + 1] = r + 0.5f;
+            }
+        }
+    for (int r = 0; r < size_y; ++r)
+        for (int c = 0; c < size_x; ++c) {
+            const float h = heights[size_t(r) * columns + c];
+            read_field->Get(c + 1, r + 1)->SetTerrain(h);
+            read_field->Get(c + 1, r + 1)->SetWater(kFloodLevel - h);
+        }
+    LinkBorders();
     write_field->SwitchCopy(*read_field);
 }
 
+void cluster::LinkBorders() {
+    for (vertex_2d_field* f : {&fields[0], &fields[1]}) {
+        const int w = f->width, h = f->height;
+        auto link = [f](int x, int y, int tx, int ty) {
+            static_cast<border_vertex*>(f->Get(x, y))->mirror = f->Get(tx, ty);
+        };
+        for (int y = 1; y <= h - 2; ++y) {
+            link(0, y, 1, y);
+            link(w - 1, y, w - 2, y);
+        }
+        for (int x = 1; x <= w - 2; ++x) {
+            link(x, 0, x, 1);
+            link(x, h - 1, x, h - 2);
+        }
+        link(0, 0, 1, 1);
+        link(w - 1, 0, w - 2, 1);
+        link(0, h - 1, 1, h - 2);
+        link(w - 1, h - 1, w - 2, h - 2);
+    }
+}
+
 void cluster::Step(const simulation_settings& s) {
+    settings = &s;
     if (!s.stop_rain && !s.stop_water) RainPass(s);
     if (!s.stop_water) FlowPass(s);
     if (!s.stop_erosion) SlopePass();
 }
 
 void cluster::RainPass(const simulation_settings& s) {
-    field& W = *write_field;
+    vertex_2d_field& W = *write_field;
     for (int y = 1; y <= W.height - 2; ++y)
         for (int x = 1; x <= W.width - 2; ++x) {
+            vertex_base* v = W.Get(x, y);
             if (s.rain_type == 1)
-                W.AddWater(x, y, s.rain_multiplier * s.timescale);
+                v->AddWater(s.rain_multiplier * s.timescale);
             else if (s.rain_type == 2)
-                W.AddWater(x, y, W.At(x, y).terrain * s.rain_multiplier * s.timescale);
+                v->AddWater(v->GetTerrain() * s.rain_multiplier * s.timescale);
         }
 }
 
 void cluster::FlowPass(const simulation_settings& s) {
-    field& R = *read_field;
-    field& W = *write_field;
+    vertex_2d_field& R = *read_field;
+    vertex_2d_field& W = *write_field;
     // Phase 1: accelerate the flows by the surface drops and limit them to the water held.
     for (int y = 1; y <= R.height - 2; ++y)
         for (int x = 1; x <= R.width - 2; ++x) {
-            vertex& P = R.At(x, y);
-            const float h = R.Surface(x, y, s);
+            auto* P = static_cast<cluster_vertex*>(R.Get(x, y));
+            const float h = P->GetSurface();
             for (int i = 0; i < 8; ++i) {
-                P.flow[i] +=
-                    (h - R.Surface(x + dx(i), y + dy(i), s)) * s.timescale * kFlowAcceleration;
-                if (P.flow[i] < 0) P.flow[i] = 0;
+                vertex_base* Q = R.Get(x + dx(i), y + dy(i));
+                P->flow[i] += (h - Q->GetSurface()) * s.timescale * kFlowAcceleration;
+                if (P->flow[i] < 0) P->flow[i] = 0;
             }
-            const float k = std::clamp(P.water * kDepthToDamping - KR::RandomFloat(0, s.randomness),
-                                       0.0f, kDampingCeiling);
-            const float T = std::accumulate(P.flow, P.flow + 8, 0.0f);
+            float k = P->water * kDepthToDamping - KR::RandomFloat(0, s.randomness);
+            if (k < 0) k = 0;
+            if (k > kDampingCeiling) k = kDampingCeiling;
+            float T = 0.0f;
+            for (int i = 0; i < 8; ++i)
+                T += P->flow[i];
             float f = T * k;
-            if (!(f < P.water * kDampingCeiling)) f = P.water * kDampingCeiling;
+            if (!(f < P->water * kDampingCeiling)) f = P->water * kDampingCeiling;
             if (T > 0) f = f / T;
             const float scale = k * f;
-            vertex& out = W.At(x, y);
-            out.outflow = 0;
+            auto* out = static_cast<cluster_vertex*>(W.Get(x, y));
+            out->outflow = 0;
             for (int i = 0; i < 8; ++i) {
-                P.flow[i] *= scale;
-                out.flow[i] = P.flow[i];
-                out.outflow += out.flow[i];
+                P->flow[i] *= scale;
+                out->flow[i] = P->flow[i];
+                out->outflow += out->flow[i];
             }
         }
     // Phase 2: move the water along the scaled flows, carrying momentum into the receiver.
     for (int y = 1; y <= R.height - 2; ++y)
         for (int x = 1; x <= R.width - 2; ++x) {
-            const vertex& source = R.At(x, y);
+            auto* V = static_cast<cluster_vertex*>(W.Get(x, y));
+            auto* source = static_cast<cluster_vertex*>(R.Get(x, y));
             for (int i = 0; i < 8; ++i) {
-                float q = source.flow[i] * s.timescale;
+                float q = source->flow[i] * s.timescale;
                 if (i >= kFirstDiagonal) q *= kDiagonalTransport;
                 if (q <= 0) continue;
-                const int nx = x + dx(i), ny = y + dy(i);
-                W.AddWater(nx, ny, q);
-                W.AddWater(x, y, 0 - q);
-                if (W.Ring(nx, ny)) continue;
-                vertex& n = W.At(nx, ny);
-                const float t = q / n.water;
-                n.flow[i] = (1 - t) * n.flow[i] + W.At(x, y).flow[i] * t;
+                vertex_base* N = W.Get(x + dx(i), y + dy(i));
+                N->AddWater(q);
+                V->AddWater(0 - q);
+                if (!N->IsClusterVertex()) continue;
+                auto* n = static_cast<cluster_vertex*>(N);
+                const float t = q / n->GetWater();
+                n->flow[i] = (1 - t) * n->flow[i] + V->flow[i] * t;
                 const int j = kDirections[i].opposite;
-                n.flow[j] = (1 - t) * n.flow[j] - q * t * kBackFlowBraking;
-                if (n.flow[j] < 0) n.flow[j] = 0;
+                n->flow[j] = (1 - t) * n->flow[j] - q * t * kBackFlowBraking;
+                if (n->flow[j] < 0) n->flow[j] = 0;
             }
         }
 }
 
 void cluster::SlopePass() {
-    field& R = *read_field;
-    field& W = *write_field;
+    vertex_2d_field& R = *read_field;
+    vertex_2d_field& W = *write_field;
     for (int x = 1; x <= R.width - 2; ++x)
         for (int y = 1; y <= R.height - 2; ++y) {
             float h[9], d[9];
             for (int i = 0; i < 9; ++i) {
-                h[i] = R.Terrain(x + dx(i), y + dy(i));
+                h[i] = R.Get(x + dx(i), y + dy(i))->GetTerrain();
                 d[i] = 0;
             }
             const float a = h[8] - kTalusAxis;
@@ -210,10 +308,13 @@ void cluster::SlopePass() {
             for (int i = kFirstDiagonal; i < 8; ++i)
                 if (b > h[i]) d[i] = (b - h[i]) * kDiagonalSlide, ++count;
             if (count == 0) continue;
-            const float D = std::accumulate(d, d + 9, 0.0f) / float(2 * count);
-            W.AddTerrain(x, y, 0 - D);
+            float sum = 0.0f;
+            for (int i = 0; i < 9; ++i)
+                sum += d[i];
+            const float D = sum / float(2 * count);
+            W.Get(x, y)->AddTerrain(0 - D);
             for (int i = 0; i < 8; ++i)
-                W.AddTerrain(x + dx(i), y + dy(i), d[i] / float(2 * count));
+                W.Get(x + dx(i), y + dy(i))->AddTerrain(d[i] / float(2 * count));
         }
 }
 
@@ -224,7 +325,8 @@ void cluster::SwapAndRefresh(const simulation_settings& s, float& z_min, float& 
 }
 
 void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& z_max) {
-    field& F = *read_field;
+    settings = &s;
+    vertex_2d_field& F = *read_field;
     float* data = buffers.vertex_data.data();
     float* tpos = data + buffers.terrain_pos_offset;
     float* tnorm = data + buffers.terrain_normal_offset;
@@ -239,8 +341,8 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
             const int v = r * size_x + c;
-            const float t = F.At(c + 1, r + 1).terrain;
-            const float w = F.At(c + 1, r + 1).water;
+            const float t = F.Get(c + 1, r + 1)->GetTerrain();
+            const float w = F.Get(c + 1, r + 1)->GetWater();
             float Wz = t + w;
             if (w < m) Wz = t + w + (w / m - 1);
             tpos[3 * v + 2] = t;
@@ -283,11 +385,13 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
     for (int r = 0; r < size_y; ++r)
         for (int c = 0; c < size_x; ++c) {
             const int x = c + 1, y = r + 1;
-            float sum[2] = {0, 0};  // of the axes, of the diagonals
-            for (int i = 0; i < 8; ++i)
-                sum[i >= kFirstDiagonal] += F.Water(x + dx(i), y + dy(i));
-            depth[r * size_x + c] = kDepthShare * F.At(x, y).water + kDepthShare * (sum[0] / 4) +
-                                    kDepthShare * (sum[1] / 4);
+            float axis = 0, diagonal = 0;
+            for (int i = 0; i < kFirstDiagonal; ++i)
+                axis += F.Get(x + dx(i), y + dy(i))->GetWater();
+            for (int i = kFirstDiagonal; i < 8; ++i)
+                diagonal += F.Get(x + dx(i), y + dy(i))->GetWater();
+            depth[r * size_x + c] = kDepthShare * F.Get(x, y)->GetWater() +
+                                    kDepthShare * (axis / 4) + kDepthShare * (diagonal / 4);
         }
     // 4. Normals, one-sided at the edges.
     for (int r = 0; r < size_y; ++r)
@@ -305,10 +409,12 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             const float t = tpos[3 * v + 2], Wz = wpos[3 * v + 2];
             if (Wz < t) {
                 const float e = std::min((t - Wz) * kSunkNormalGain, 1.0f);
-                for (int k = 0; k < 3; ++k)  // towards upright
-                    n[k] = e * (k == 2 ? 1.0f : 0.0f) + (1 - e) * n[k];
+                n[0] = e * 0.0f + (1 - e) * n[0];
+                n[1] = e * 0.0f + (1 - e) * n[1];
+                n[2] = e * 1.0f + (1 - e) * n[2];
             }
-            std::copy(n, n + 3, wnorm + 3 * v);
+            for (int k = 0; k < 3; ++k)
+                wnorm[3 * v + k] = n[k];
         }
     // 5. Centre vertices of the quad fans.
     for (int r = 0; r < quads_y; ++r)
@@ -337,69 +443,66 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
 
 namespace {
 template <class Visit>
-void ForInterior(field& f, Visit visit) {
+void ForInterior(vertex_2d_field& f, Visit visit) {
     for (int x = 1; x <= f.width - 2; ++x)
         for (int y = 1; y <= f.height - 2; ++y)
             visit(x, y);
 }
-// Visits the grid points closer to the view position than the radius, with their distance.
-template <class Visit>
-void ForBrush(field& f, float view_x, float view_y, float radius, Visit visit) {
-    const float cx = view_x + 1, cy = view_y + 1;
-    ForInterior(f, [&](int x, int y) {
-        const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
-        if (d < radius) visit(x, y, d);
-    });
-}
 }  // namespace
 
 void ResetWater(cluster& c) {
-    for (field* f : {c.write_field, c.read_field})
-        ForInterior(*f, [f](int x, int y) {
-            f->At(x, y).water = 0;
-            std::fill_n(f->At(x, y).flow, 8, 0.0f);
-        });
+    for (vertex_2d_field* f : {c.write_field, c.read_field})
+        ForInterior(*f, [f](int x, int y) { f->Get(x, y)->ResetWater(); });
 }
 
 void ResetMovement(cluster& c) {
-    for (field* f : {c.write_field, c.read_field})
-        ForInterior(*f, [f](int x, int y) { std::fill_n(f->At(x, y).flow, 8, 0.0f); });
+    for (vertex_2d_field* f : {c.write_field, c.read_field})
+        ForInterior(*f, [f](int x, int y) { f->Get(x, y)->ClearFlows(); });
 }
 
 void Tsunami(cluster& c, float view_x, float view_y, float radius) {
-    field& W = *c.write_field;
-    ForBrush(W, view_x, view_y, radius,
-             [&](int x, int y, float d) { W.AddWater(x, y, radius - d); });
+    const float cx = view_x + 1, cy = view_y + 1;
+    vertex_2d_field& W = *c.write_field;
+    ForInterior(W, [&](int x, int y) {
+        const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
+        if (d < radius) W.Get(x, y)->AddWater(radius - d);
+    });
 }
 
 void SmoothTerrain(cluster& c) {
-    field& R = *c.read_field;
-    field& W = *c.write_field;
+    vertex_2d_field& R = *c.read_field;
+    vertex_2d_field& W = *c.write_field;
     ForInterior(W, [&](int x, int y) {
         float sum = 0;
         for (int j = y - 1; j <= y + 1; ++j)
             for (int i = x - 1; i <= x + 1; ++i)
-                sum += R.Terrain(i, j);
-        W.SetTerrain(x, y, sum / 9.0f);
+                sum += R.Get(i, j)->GetTerrain();
+        W.Get(x, y)->SetTerrain(sum / 9.0f);
     });
 }
 
 void SmoothBrush(cluster& c, float view_x, float view_y, float radius) {
-    field& R = *c.read_field;
-    field& W = *c.write_field;
-    ForBrush(W, view_x, view_y, radius, [&](int x, int y, float d) {
+    const float cx = view_x + 1, cy = view_y + 1;
+    vertex_2d_field& R = *c.read_field;
+    vertex_2d_field& W = *c.write_field;
+    ForInterior(W, [&](int x, int y) {
+        const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
+        if (!(d < radius)) return;
         const float s = 1 - d / radius;
         float neighbours = 0;
         for (int i = 0; i < 8; ++i)
-            neighbours += R.Terrain(x + dx(i), y + dy(i));
-        W.SetTerrain(x, y, R.Terrain(x, y) * (1 - s) + neighbours * (s / 8));
+            neighbours += R.Get(x + dx(i), y + dy(i))->GetTerrain();
+        W.Get(x, y)->SetTerrain(R.Get(x, y)->GetTerrain() * (1 - s) + neighbours * (s / 8));
     });
 }
 
 void RaiseBrush(cluster& c, float view_x, float view_y, float radius, float amount) {
-    field& W = *c.write_field;
-    ForBrush(W, view_x, view_y, radius, [&](int x, int y, float d) {
-        W.AddTerrain(x, y, float((std::cos(d / radius * M_PI) + 1) / 2) * amount);
+    const float cx = view_x + 1, cy = view_y + 1;
+    vertex_2d_field& W = *c.write_field;
+    ForInterior(W, [&](int x, int y) {
+        const float d = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
+        if (d < radius)
+            W.Get(x, y)->AddTerrain(float((std::cos(d / radius * M_PI) + 1) / 2) * amount);
     });
 }
 

@@ -1,37 +1,89 @@
 #pragma once
-// The water step written plainly: one vertex per grid point, the passes in their defining loop
-// order. Slow on purpose; the fast grid must match it bit for bit, so it is the oracle for
-// every optimisation.
+// The water step written plainly: heap-allocated vertices behind virtual operations, the
+// passes in their defining loop order. Slow on purpose; the fast grid must match it bit for
+// bit, so it is the oracle for every optimisation.
 
-#include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "terrain/simulation_settings.h"
 
 namespace QorTest::reference {
 
-struct vertex {
-    float terrain = 0, water = 0, flow[8] = {}, outflow = 0;
+class cluster;
+
+class vertex_base {
+  public:
+    virtual ~vertex_base() = default;
+    virtual void Init(cluster* owner) = 0;
+    virtual float GetTerrain() = 0;
+    virtual void SetTerrain(float value) = 0;
+    virtual void AddTerrain(float value) = 0;
+    virtual float GetWater() = 0;
+    virtual void SetWater(float value) = 0;
+    virtual void AddWater(float value) = 0;
+    virtual float GetSurface() = 0;
+    virtual void Reset() = 0;
+    virtual void ResetWater() = 0;
+    virtual void ClearFlows() = 0;
+    virtual void CopyFrom(vertex_base* other) = 0;
+    virtual bool IsClusterVertex() const = 0;
 };
 
-// The grid inside a ring one vertex wide. The ring mirrors the ground of the nearest grid
-// point, holds no water and ignores every write; with the aquarium on, its surface is the
-// aquarium's level.
-struct field {
-    void Allocate(int columns, int rows);
-    bool Ring(int x, int y) const { return x == 0 || y == 0 || x == width - 1 || y == height - 1; }
-    vertex& At(int x, int y) { return v[size_t(y) * width + x]; }
-    float Terrain(int x, int y);
-    float Water(int x, int y) { return Ring(x, y) ? 0.0f : At(x, y).water; }
-    float Surface(int x, int y, const simulation_settings& s);
-    void SetTerrain(int x, int y, float value);
-    void AddTerrain(int x, int y, float value);
-    void AddWater(int x, int y, float value);  // water never falls below 0
-    // Ground, water and flows of every grid point; the outflow stays.
-    void SwitchCopy(field& source);
+class cluster_vertex : public vertex_base {
+  public:
+    void Init(cluster* o) override;
+    float GetTerrain() override { return terrain; }
+    void SetTerrain(float v) override { terrain = v; }
+    void AddTerrain(float v) override { terrain += v; }
+    float GetWater() override { return water; }
+    void SetWater(float v) override;
+    void AddWater(float v) override;
+    float GetSurface() override { return GetWater() + GetTerrain(); }
+    void Reset() override;
+    void ResetWater() override;
+    void ClearFlows() override;
+    void CopyFrom(vertex_base* other) override;
+    bool IsClusterVertex() const override { return true; }
 
-    int width = 0, height = 0;  // with the ring
-    std::vector<vertex> v;
+    cluster* owner = nullptr;
+    float flow[8] = {};
+    float outflow = 0;
+    float terrain = 0;
+    float water = 0;
+};
+
+// A ring position: mirrors the ground of its nearest grid point, holds no water, swallows
+// every write; with the aquarium on, its surface is the aquarium's level.
+class border_vertex : public vertex_base {
+  public:
+    void Init(cluster* o) override;
+    float GetTerrain() override { return mirror->GetTerrain(); }
+    void SetTerrain(float) override {}
+    void AddTerrain(float) override {}
+    float GetWater() override { return 0; }
+    void SetWater(float) override {}
+    void AddWater(float) override {}
+    float GetSurface() override;
+    void Reset() override;
+    void ResetWater() override { mirror->ResetWater(); }
+    void ClearFlows() override { mirror->ClearFlows(); }
+    void CopyFrom(vertex_base*) override {}
+    bool IsClusterVertex() const override { return false; }
+
+    cluster* owner = nullptr;
+    vertex_base* mirror = nullptr;
+};
+
+class vertex_2d_field {
+  public:
+    void Allocate(cluster* owner, int columns, int rows);
+    vertex_base* Get(int x, int y) { return vertices[size_t(y) * width + x].get(); }
+    void SwitchCopy(vertex_2d_field& source);
+
+    cluster* owner = nullptr;
+    int width = 0, height = 0;
+    std::vector<std::unique_ptr<vertex_base>> vertices;
 };
 
 struct draw_buffers {
@@ -44,6 +96,7 @@ class cluster {
   public:
     // Builds both fields from a row-major height grid and floods it to level 10.
     void Generate(const std::vector<float>& heights, int columns, int rows);
+    void LinkBorders();
     void Step(const simulation_settings& s);
     void RainPass(const simulation_settings& s);
     void FlowPass(const simulation_settings& s);
@@ -51,11 +104,12 @@ class cluster {
     void SwapAndRefresh(const simulation_settings& s, float& z_min, float& z_max);
     void RefreshBuffers(const simulation_settings& s, float& z_min, float& z_max);
 
-    field fields[2];
-    field* read_field = &fields[0];
-    field* write_field = &fields[1];
+    vertex_2d_field fields[2];
+    vertex_2d_field* read_field = &fields[0];
+    vertex_2d_field* write_field = &fields[1];
     int size_x = 0, size_y = 0, quads_x = 0, quads_y = 0;
     draw_buffers buffers;
+    const simulation_settings* settings = nullptr;  // what border vertices read
 };
 
 // The whole-terrain commands, on a single-cluster terrain whose grid starts at (0, 0) with

@@ -61,6 +61,7 @@ class StepOracle : public ::testing::TestWithParam<int> {
             Landscape(sc.columns, sc.rows, 11u * sc.columns + sc.rows);
         simulation_settings s = sc.settings;
         reference::cluster ref;
+        ref.settings = &s;
         ref.Generate(heights, sc.columns, sc.rows);
 
         terrain fast;
@@ -77,7 +78,7 @@ class StepOracle : public ::testing::TestWithParam<int> {
             if (sc.spring && !s.stop_water) {
                 const float amount = 100.0f * 1.0f * s.rain_multiplier * s.timescale;
                 const int i = sc.columns / 3 + 1, j = sc.rows / 2 + 1;
-                ref.write_field->AddWater(i, j, amount);
+                ref.write_field->Get(i, j)->AddWater(amount);
                 c.write_field->AddWater(i, j, amount);
             }
             // Both models draw from the same random sequence.
