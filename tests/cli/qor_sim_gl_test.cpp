@@ -1,14 +1,8 @@
 // qor-sim's pictures: a snapshot of the final scene and a time-lapse, drawn offscreen.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-
 #include "sim_options.h"
 #include "sim_run.h"
-#include "support/gl_test_context.h"
-#include "support/test_files.h"
+#include "support/gl_test.h"
 #include "terrain/app_settings.h"
 
 namespace {

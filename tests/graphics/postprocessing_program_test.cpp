@@ -1,16 +1,11 @@
 // The generated post-processing program: it builds, falls back, and draws the chosen colours.
 #include "graphics/postprocessing_program.h"
 
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "graphics/gl_capabilities.h"
 #include "graphics/scene_programs.h"
 #include "kr/gl/shader.h"
 #include "support/console_capture.h"
 #include "support/gl_test.h"
-#include "support/test_files.h"
 
 namespace {
 

@@ -10,9 +10,6 @@
 
 namespace {
 
-using graphics::postproc_options;
-using graphics::postproc_sizes;
-
 const std::string kVaryings =
     "varying vec2 tc_scene;\nvarying vec3 tc_3d;\nvarying vec2 tc_dist;\nvarying vec2 tc_dither;\n";
 const std::string kHeader =
@@ -72,7 +69,7 @@ TEST(PostProcText, VertexTextPassesTheFourCoordinateSetsOn) {
 }
 
 // Check boxes by letter: Time, Correction, Hsl, Grayscale, Invert, Dithering.
-postproc_options Options(int transform, int convolution, std::string_view boxes) {
+graphics::postproc_options Options(int transform, int convolution, std::string_view boxes) {
     const auto on = [&](char box) { return boxes.find(box) != std::string_view::npos; };
     return {transform, convolution, on('t'), on('c'), on('h'), on('g'), on('i'), on('d')};
 }
@@ -84,8 +81,8 @@ TEST(PostProcText, FragmentTextForEachOptionSet) {
         return Taps("c*" + centre + " -1,0*-1.0 1,0*-1.0 0,-1*-1.0 0,1*-1.0");
     };
     const struct {
-        postproc_options options;
-        postproc_sizes sizes;
+        graphics::postproc_options options;
+        graphics::postproc_sizes sizes;
         std::string ctr, body;
     } cases[] = {
         {Options(0, 0, ""), {128, 256}, none, kPlain},

@@ -1,8 +1,5 @@
 #include "graphics/scene_programs.h"
 
-#include <string>
-#include <vector>
-
 #include "graphics/gl_capabilities.h"
 #include "kr/gl/environment.h"
 #include "support/console_capture.h"

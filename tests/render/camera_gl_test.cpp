@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "graphics/graphics_state.h"
 #include "support/gl_test.h"

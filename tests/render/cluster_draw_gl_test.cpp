@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <functional>
-#include <vector>
 
 #include "graphics/graphics_state.h"
 #include "graphics/scene_programs.h"

@@ -1,8 +1,5 @@
 #pragma once
-// The whole OpenGL set-up for the GL tests of the scene, with small generated textures: the
-// sky box and the water frames are not what they look at.
-
-#include <string>
+// The whole OpenGL set-up for the scene's GL tests, with small sky box and water textures.
 
 #include "graphics/opengl_setup.h"
 #include "support/console_capture.h"

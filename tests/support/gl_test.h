@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "kr/base/error.h"
 #include "support/gl_test_context.h"
 #include "support/test_files.h"
 
@@ -39,5 +40,16 @@ class ScratchWorkingFolder {
   private:
     std::filesystem::path home;
 };
+
+// The message of the KR::Error that f throws, empty when it throws none.
+template <class F>
+std::string ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const KR::Error& e) {
+        return e.Message();
+    }
+    return "";
+}
 
 }  // namespace QorTest

@@ -1,7 +1,5 @@
 #pragma once
-// The one OpenGL context every GL test draws into: a compatibility-profile context on a small
-// off-screen surface, made current on the calling thread and kept for the whole test program.
-// The code under test only sees a current context, as it does in the program.
+// The one OpenGL context every GL test draws into, off-screen and kept for the whole program.
 
 #include <GL/glew.h>
 
@@ -25,8 +23,6 @@ class DrawTarget {
   public:
     explicit DrawTarget(int side);
     ~DrawTarget();
-    DrawTarget(const DrawTarget&) = delete;
-    DrawTarget& operator=(const DrawTarget&) = delete;
     void Bind() const;
 
   private:

@@ -1,14 +1,8 @@
 // Loading a texture file through the graphics environment, with its defaults.
 
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "kr/gl/environment.h"
 #include "kr/image_samples.h"
 #include "support/gl_test.h"
-#include "support/test_files.h"
 
 namespace {
 
@@ -28,8 +22,7 @@ TEST_F(EnvironmentGL, LoadingThroughTheEnvironmentScalesBuildsAndTakesItsDefault
                                       KR::kTextureScale | KR::kTextureBuild);
     EXPECT_STREQ(t->name, "Grey");
     EXPECT_EQ(env.textures.First(), t);
-    EXPECT_EQ(t->width, 4);
-    EXPECT_EQ(t->height, 8);
+    EXPECT_EQ(std::pair(t->width, t->height), std::pair(4, 8));
     EXPECT_EQ(t->min_filter, uint32_t(GL_LINEAR_MIPMAP_NEAREST));
     GLint mag = 0;
     t->bind();

@@ -1,15 +1,12 @@
 #include "kr/gl/material.h"
 
-#include <GL/glew.h>
-#include <gtest/gtest.h>
-
 #include "support/gl_test.h"
 
 namespace {
 
 using MaterialGL = QorTest::GLTest;
 
-TEST_F(MaterialGL, DefaultsAndTheSettersTheSceneMaterialsUse) {
+TEST_F(MaterialGL, DefaultsSettersAndApplyTouchingOnlyTheStatesOfItsFlags) {
     KR::Material m;
     EXPECT_EQ(m.face, uint32_t(GL_FRONT));
     EXPECT_EQ(m.flags, 0x7F21u);
@@ -22,11 +19,8 @@ TEST_F(MaterialGL, DefaultsAndTheSettersTheSceneMaterialsUse) {
     EXPECT_EQ(m.GetColor(KR::kMatEmission)[3], 0.4f);
     EXPECT_EQ(m.GetColor(KR::kMatDiffuse)[0], 0.7f);
     EXPECT_EQ(m.GetColor(KR::kMatAmbient | KR::kMatDiffuse), nullptr);
-}
 
-TEST_F(MaterialGL, ApplyTouchesOnlyTheStatesOfItsFlags) {
-    KR::Material m;
-    m.SetFace(GL_FRONT_AND_BACK, -1);
+    // Apply touches only the states of its flags.
     m.SetColor(KR::kMatAmbient, 0.25f, 0.5f, 0.75f, 1.0f, -1);
     m.SetShininess(100.0f, -1);
     // Without the blend bit, blending stays as the drawing code left it, on or off.
