@@ -23,6 +23,8 @@ class DrawTarget {
   public:
     explicit DrawTarget(int side);
     ~DrawTarget();
+    DrawTarget(const DrawTarget&) = delete;  // owns the GL objects it deletes
+    DrawTarget& operator=(const DrawTarget&) = delete;
     void Bind() const;
 
   private:
