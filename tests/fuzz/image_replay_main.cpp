@@ -36,14 +36,13 @@ std::vector<std::string> Corpus() {
         for (size_t n = 0; n < sample.size(); n += 1 + sample.size() / 16)
             corpus.push_back(sample.substr(0, n));
         // Header fields set to extremes, then random byte changes in the first 64 bytes.
-        for (size_t at = 2; at + 4 <= 64 && at + 4 <= sample.size(); at += 2) {
+        for (size_t at = 2; at + 4 <= 64 && at + 4 <= sample.size(); at += 2)
             for (const char* extreme :
                  {"\xFF\xFF\xFF\x7F", "\x00\x00\x00\x80", "\x00\x00\x00\x00"}) {
                 std::string mutated = sample;
                 mutated.replace(at, 4, std::string(extreme, 4));
                 corpus.push_back(mutated);
             }
-        }
         for (int i = 0; i < 32; ++i) {
             std::string mutated = sample;
             for (int k = 0; k < 3; ++k) {

@@ -57,10 +57,6 @@ std::string WriteSample(const std::string& name, const std::string& bytes) {
     return file;
 }
 
-std::vector<uint8_t> Texels(const KR::Texture& t) {
-    return std::vector<uint8_t>(t.data.get(), t.data.get() + t.side_bytes());
-}
-
 // A file loaded as a 2D texture: its size and R, G, B, A texels, or the file error's message.
 struct Loaded {
     int w = 0, h = 0;
@@ -76,7 +72,7 @@ Loaded LoadFile(const std::string& file, const KR::TextureDefaults& env = kEnv) 
         EXPECT_EQ(e.file, file);
         return {0, 0, {}, e.Message()};
     }
-    return {t.width, t.height, Texels(t), ""};
+    return {t.width, t.height, {t.data.get(), t.data.get() + t.side_bytes()}, ""};
 }
 
 // Index 1: red 63 (gives 251, not 255), index 2: (32, 1, 62), index 3: out of range.
@@ -173,8 +169,7 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
         // A negative height stores the top row first; the buffer stays bottom-up.
         {BmpBytes({.width = 2, .height = 2, .rows = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}}), 2, 2, bgr},
         {BmpBytes({.width = 2, .height = -2, .rows = {7, 8, 9, 10, 11, 12, 1, 2, 3, 4, 5, 6}}), 2, 2, bgr},
-        // Anything after the rows (a colour profile, say) leaves the picture as it was; an
-        // offset short of the headers means the rows end the file, as old writers had it.
+        // Bytes after the rows change nothing; an offset short of the headers: the rows end the file.
         {rgb + std::string(300, 'P'), 2, 1, {3, 2, 1, 255, 6, 5, 4, 255}},
         {no_offset, 2, 1, {3, 2, 1, 255, 6, 5, 4, 255}},
     };
@@ -182,18 +177,13 @@ TEST(TextureFiles, GoodFilesDecodeTexelForTexel) {
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases);
         const Loaded l = LoadFile(WriteSample("sample.img", c.bytes));
-        EXPECT_EQ(l.error, "");
-        EXPECT_EQ(l.w * 1000 + l.h, c.w * 1000 + c.h);
+        EXPECT_EQ(l.w * 1000 + l.h, c.w * 1000 + c.h) << l.error;  // an error leaves 0 x 0
         EXPECT_TRUE(l.texels == c.texels);
     }
-    // Without a transparent index every texel is opaque.
     KR::TextureDefaults opaque;
     opaque.transparent_index = -1;
     EXPECT_EQ(LoadFile(WriteSample("opaque.cel", cases[0].bytes), opaque).texels[3], 255);
-}
-
-// Every row padding of 8 bits; 'colours used' 0 means 256, and our own writer says 256.
-TEST(TextureFiles, BmpRowsDecodeForEveryPadding) {
+    // Every row padding of 8 bits; 'colours used' 0 means 256, and our own writer says 256.
     for (int32_t w = 1; w <= 4; ++w) {
         SCOPED_TRACE(w);
         BmpSample b{.width = w, .height = 3, .bits = 8, .colours_used = w == 4 ? 256u : 0u};
@@ -221,8 +211,7 @@ TEST(ImageFiles, BadFilesAreRefusedWithTheReadersTextBeforeAnythingLargeIsAlloca
         s[at] = value;
         return s;
     };
-    // 3000000 x 2000000 claimed by a 25 KB file.
-    auto huge = [](int32_t w, int32_t h) {
+    auto huge = [](int32_t w, int32_t h) {  // claimed by a 25 KB file
         return BmpBytes({.width = w, .height = h}).append(25 * 1024 - 54, '\x11');
     };
     std::string far = bmp({}), beyond = bmp({});
@@ -238,12 +227,12 @@ TEST(ImageFiles, BadFilesAreRefusedWithTheReadersTextBeforeAnythingLargeIsAlloca
             s[29 + k] = char(crc >> (24 - 8 * k));
         return s;
     };
-    const std::string cel_ = "KR::Texture::load_cel: ", bmp_ = "KR::Texture::load_bmp: ";
-    const std::string tex_ = "KR::Texture::load_tex: ", png_ = "KR::ReadPng: ",
-                      pgm_ = "KR::ReadPgm: ", r32_ = "KR::ReadR32: ";
-    const std::string unknown = "KR::Texture::load: Unknown file type.";
-    const std::string bad_depth = bmp_ + "unknow color resolution", bmp_short = bmp_ + "errno!=0";
-    const std::string pgm_short = pgm_ + "The file is too short for its image size.";
+    const std::string cel_ = "KR::Texture::load_cel: ", bmp_ = "KR::Texture::load_bmp: ",
+                      tex_ = "KR::Texture::load_tex: ", png_ = "KR::ReadPng: ",
+                      pgm_ = "KR::ReadPgm: ", r32_ = "KR::ReadR32: ",
+                      unknown = "KR::Texture::load: Unknown file type.",
+                      bad_depth = bmp_ + "unknow color resolution", bmp_short = bmp_ + "errno!=0",
+                      pgm_short = pgm_ + "The file is too short for its image size.";
     struct Case {
         const Reader& read;
         std::string bytes, error;  // an error ending in a blank: the start of the text
@@ -292,7 +281,6 @@ TEST(ImageFiles, BadFilesAreRefusedWithTheReadersTextBeforeAnythingLargeIsAlloca
         const std::string error = Refusal(c.read, c.bytes);
         EXPECT_EQ(c.error.back() == ' ' ? error.substr(0, c.error.size()) : error, c.error);
     }
-    // Every good sample is read, and every shorter prefix of it refused.
     std::vector<std::pair<Reader, std::string>> samples = {
         {kPng, good_png}, {kPgm, "P5\n# qor:min=0 qor:max=3\n2 1\n65535\n\1\2\3\4"}};
     for (const std::string& sample : QorTest::ValidSamples())
@@ -352,7 +340,7 @@ TEST(TextureFiles, TexRoundTripWhateverTheNameAndOnlyRegularFilesAreRead) {
     EXPECT_EQ(bytes.substr(0, 24), std::string("2D TEX\0\0\0\0\0\0\3\0\0\0\2\0\0\0\0\0\0\0", 24));
     const Loaded back = LoadFile(file);
     EXPECT_EQ(back.w, 3);
-    EXPECT_EQ(back.texels, Texels(t));
+    EXPECT_EQ(back.texels, std::vector<uint8_t>(t.data.get(), t.data.get() + t.side_bytes()));
     // A file error names the file.
     EXPECT_EQ(LoadFile(WriteSample("a.tex", "GIF89a")).error,
               "KR::Texture::load: Unknown file type.");
@@ -407,8 +395,7 @@ TEST(TextureFiles, CubeMapSidesFollowTheNamePattern) {
     WriteSample("cube3.tex", TexBytes(1, 2, std::vector<uint8_t>(8)));
     EXPECT_EQ(ErrorOf([&] { cube.load(KR::kGlTextureCubeMap, pattern.c_str(), kEnv); }),
               "KR::Texture::load_tex: Cube map with different sides!");
-    // A later side read into a texture that holds no cube map is refused too.
-    KR::Texture lone;
+    KR::Texture lone;  // a later side read into a texture that holds no cube map
     const std::string tex = QorTest::ReadBytes(QorTest::ScratchFile("cube0.tex"));
     KR::ByteReader in(reinterpret_cast<const uint8_t*>(tex.data()), tex.size());
     EXPECT_THROW(lone.load_image(in, kEnv, 2), KR::Error);
@@ -441,7 +428,6 @@ TEST(BmpWriter, FilesAreByteExactAndFailuresReported) {
     EXPECT_THROW(KR::CreateBitmapInfoStruct({100000, 100000, 1, 24}), KR::Error);
     EXPECT_EQ(ErrorOf([&] { KR::SaveRGB2BMP("/nonexistent-folder/a.bmp", 2, 2, rgb.data()); }),
               "KR::CreateBMPFile: CreateFile");
-    // A full device accepts the open but not the bytes.
     rgb.resize(size_t(512) * 512 * 3);
     EXPECT_THROW(KR::SaveRGB2BMP("/dev/full", 512, 512, rgb.data()), KR::ErrorFile);
 }
@@ -475,7 +461,6 @@ TEST(RgbaScale, ShrinksByBoxMeansAndEnlargesByInterpolation) {
         // The outer targets see only their own edge pixel: nothing wraps in from the far side.
         {{0, 200}, 2, 1, 4, 1, {0, 50, 150, 200}},
         {{0, 200}, 1, 2, 1, 4, {0, 50, 150, 200}},
-        // Uniform images stay uniform at any ratio.
         {std::vector<int>(35, 77), 7, 5, 3, 11, std::vector<int>(33, 77)},
         {std::vector<int>(39, 77), 13, 3, 1, 1, {77}},
     };
