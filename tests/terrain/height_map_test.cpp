@@ -30,9 +30,8 @@ class HeightMap : public ::testing::Test {
         heights = QorTest::Landscape(kColumns, kRows, 5, 3.0f, 17.0f);
         // The highest point: the last row's first vertex, the picture's top left.
         heights[size_t(kRows - 1) * kColumns] = 18.0f;
-        const auto [lo, hi] = std::minmax_element(heights.begin(), heights.end());
-        low = *lo;
-        step = (*hi - *lo) / 65535.0f;
+        low = *std::min_element(heights.begin(), heights.end());
+        step = (18.0f - low) / 65535.0f;
         t.settings = &s;
         t.BuildFromHeights(heights.data(), kColumns, kRows);
         u.settings = &s;

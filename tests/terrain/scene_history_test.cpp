@@ -43,8 +43,9 @@ struct History : ::testing::Test, QorTest::scene {
         edit();
         return h.Commit();
     }
-    void Raise(float amount) {
-        Edit(edit_kind::brush_stroke, [&] { t.RaiseBrush(amount); });
+    void Raise(float amount, scene_history* in = nullptr) {
+        Edit(
+            edit_kind::brush_stroke, [&] { t.RaiseBrush(amount); }, in);
     }
 
     scene_history history{t, s, d};
@@ -108,11 +109,8 @@ TEST_F(History, KeepsFiftyStepsAndDropsTheOldestOverItsCap) {
     const size_t step_bytes = history.Bytes() / history.UndoSteps();
     scene_history small(t, s, d, {100, 3 * step_bytes + step_bytes / 2});
     std::vector<std::vector<uint32_t>> states{State()};
-    for (int i = 0; i < 5; ++i) {
-        Edit(
-            edit_kind::brush_stroke, [&] { t.RaiseBrush(1); }, &small);
-        states.push_back(State());
-    }
+    for (int i = 0; i < 5; ++i)
+        Raise(1, &small), states.push_back(State());
     EXPECT_EQ(small.UndoSteps(), 3u);
     EXPECT_LE(small.Bytes(), 3 * step_bytes + step_bytes / 2);
     while (small.Undo()) {

@@ -63,8 +63,7 @@ TEST_F(SceneObjects, NewObjectsGoFirstAndRemovalAndDeletionKeepTheRest) {
     EXPECT_EQ(t.ObjectCount(), 3);
 }
 
-// A spring pours strength x 100 x rain x timescale at the nearest grid point, only while the
-// water runs, and nothing off the terrain.
+// A spring pours strength x 100 x rain x timescale at its nearest grid point while water runs.
 TEST_F(SceneObjects, SpringPoursAtItsGridPointOnlyWhileWaterRuns) {
     s.stop_erosion = s.stop_rain = s.aquarium = 1;
     s.z_aquarium = 100.0f;  // keep every drop on the terrain
