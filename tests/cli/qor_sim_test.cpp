@@ -106,7 +106,6 @@ TEST(QorSim, ImportBitmapReadsTheImageTheCommandLineNames) {
     ASSERT_EQ(f.Width() - 2, 16);
     EXPECT_LT(f.GetTerrain(2, 8), f.GetTerrain(15, 8));
 
-    // An image that cannot be read is the file error it is.
     o.import = QorTest::ScratchFile("missing.bmp");
     EXPECT_THROW(RunSim(o), KR::ErrorFile);
 }
@@ -122,7 +121,6 @@ TEST(QorSim, HeightMapsGoOutAndComeBackWhole) {
     ASSERT_EQ(RunSim(in), 0);
     EXPECT_EQ(QorTest::ReadBytes(in.export_heights), QorTest::ReadBytes(out.export_heights));
 
-    // A file that is not what its name says is the file error it is.
     QorTest::WriteBytes(in.import_heights, "not heights");
     EXPECT_THROW(RunSim(in), KR::ErrorFile);
 }

@@ -66,6 +66,10 @@ inline std::vector<float> Plane(const vertex_2d_field& f, bool water = false) {
     return values;
 }
 
+inline std::vector<float> Plane(const terrain& t, bool water = false) {
+    return Plane(*t.clusters[0].read_field, water);
+}
+
 inline double TotalWater(const vertex_2d_field& f) {
     const std::vector<float> water = Plane(f, true);
     return std::accumulate(water.begin(), water.end(), 0.0);

@@ -78,13 +78,11 @@ TEST(Generation, FloodsToLevelTenAndBuildsTheFans) {
     EXPECT_EQ(fan, (std::vector<uint32_t>{1, 2, 7, 2, 5, 7, 5, 4, 7, 4, 1, 7}));
     EXPECT_EQ(c.vertex_data[c.terrain_pos_offset + 3 * 7], 1.5f);
     EXPECT_EQ(c.vertex_data[c.water_pos_offset + 3 * 7 + 1], 0.5f);
-    // Box around the scene: 2 below the lowest ground, 2 above the highest drawn water, which
-    // on dry ground is drawn 1 below it.
+    // The box: 2 below the lowest ground, 2 above the highest drawn water (dry: 1 below ground).
     EXPECT_EQ(t.box_min, -2.0f - 2.0f);
     EXPECT_EQ(t.box_max, 12.0f - 1.0f + 2.0f);
 
-    // A dry plateau is flat ground with every neighbour as high: its water is drawn 1 below
-    // the ground there too, not level with it; a film in a hollow shows at its surface.
+    // Water on a dry plateau is drawn 1 below the ground too; a film in a hollow at its surface.
     std::vector<float> plateau(5 * 5, 15.0f);
     plateau[3 * 5 + 3] = 9.98f;  // a hollow holding 0.02 of water (less than the minimum 0.05)
     t.BuildFromHeights(plateau.data(), 5, 5);
@@ -123,8 +121,7 @@ TEST(Queries, SurfaceAndFlowAreBilinearAndFailBeyondTheLastQuad) {
     EXPECT_EQ(t.FindCluster(10.0f, 8.0f), &t.clusters[0]);
     EXPECT_EQ(t.FindCluster(10.5f, 8.0f), nullptr);
 
-    // A single flow along +x at (3, 3) shows up weighted by the water it moves in. The flows
-    // are the last step's (the read field's); the water includes what was poured since.
+    // A flow along +x at (3, 3), the read field's, weighted by the water poured since.
     t.clusters[0].write_field->SetWater(4, 4, 3.0f);
     t.clusters[0].read_field->Flow(0)[t.clusters[0].read_field->Index(4, 4)] = 2.0f;
     const KR::Vector4 v = t.GetFlowVelocity(3.0f, 3.0f);
@@ -144,8 +141,7 @@ TEST(Tick, MotionsOfTheViewAndTheAnimation) {
               std::make_pair(20.0f - 1.01f, 0.01f));  // held on the terrain
     EXPECT_FLOAT_EQ(s.animation_time, 0.005f);
 
-    // Published: the tick moves a copy, which the main thread takes over afterwards, in
-    // [0, 360) and with the animation in [0, 1).
+    // Published: the tick moves a copy the main thread takes over, wrapped into [0, 360), [0, 1).
     t.view.x = 359.8f;
     s.animation_time = 0.998f;
     t.SetPublishTickMotion(true);

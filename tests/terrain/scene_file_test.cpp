@@ -120,7 +120,6 @@ class BadSceneFile : public ::testing::Test {
         sc.s.mode = 2;
         good = Text(sc);
     }
-    // Loading the file must fail with the structure error and change nothing.
     void ExpectRefused(const std::string& file, const char* what) {
         SCOPED_TRACE(what);
         try {
@@ -182,17 +181,13 @@ TEST_F(BadSceneFile, FlowsAreTakenByPositionAndNamesIgnoreCase) {
         std::make_tuple(0.5f, 0.25f, 0.0f, 6.0f));
 }
 
-// The fast reader takes the files this program writes, on two threads; whatever it takes, the
-// general reader must read to the same bits, and whatever else it meets it must leave to the
-// general reader.
+// The fast reader takes the files this program writes, on two threads, to the general reader's
+// bits; whatever else it meets it leaves to the general reader.
 TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
     scene a(21, 70, QorTest::Landscape(21, 70, 3));
     for (int i = 0; i < 5; ++i)
         a.t.Simulate();
     const std::string good = Text(a);
-    auto replaced = [&](const std::string& from, const std::string& to, size_t nth) {
-        return Replace(good, from, to, nth);
-    };
     std::string crlf;
     for (const char c : good)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -204,21 +199,20 @@ TEST(SceneFile, FastReaderTakesOnlyWhatTheTreeReaderReadsTheSame) {
         {"as written", good, true},
         {"CRLF", crlf, true},
         {"byte-order mark", "\xEF\xBB\xBF" + good, true},
-        {"negative water", replaced("<w z=\"", "<w z=\"-", 40), true},
-        {"comment between vertices", replaced("</v>", "</v><!-- x -->", 500), false},
-        {"blank inside a number", replaced("<t z=\"", "<t z=\" ", 7), false},
-        {"junk after a number", replaced("\"/><w", "x\"/><w", 900), false},
-        {"entity in a number", replaced("<t z=\"", "<t z=\"&#52;", 3), false},
-        {"flows swapped", replaced(" s0=", " s9=", 11), false},
-        {"upper-case vertex", replaced("<v>", "<V>", 20), false},
+        {"negative water", Replace(good, "<w z=\"", "<w z=\"-", 40), true},
+        {"comment between vertices", Replace(good, "</v>", "</v><!-- x -->", 500), false},
+        {"blank inside a number", Replace(good, "<t z=\"", "<t z=\" ", 7), false},
+        {"junk after a number", Replace(good, "\"/><w", "x\"/><w", 900), false},
+        {"entity in a number", Replace(good, "<t z=\"", "<t z=\"&#52;", 3), false},
+        {"flows swapped", Replace(good, " s0=", " s9=", 11), false},
+        {"upper-case vertex", Replace(good, "<v>", "<V>", 20), false},
         {"extra vertex",
-         replaced("</row>",
-                  "<v><t z=\"1\"/><w z=\"1\"><s s0=\"1\" s1=\"1\" "
-                  "s2=\"1\" s3=\"1\" s4=\"1\" s5=\"1\" s6=\"1\" "
-                  "s7=\"1\"/></w></v></row>",
-                  35),
+         Replace(good, "</row>",
+                 "<v><t z=\"1\"/><w z=\"1\"><s s0=\"1\" s1=\"1\" s2=\"1\" s3=\"1\" s4=\"1\" "
+                 "s5=\"1\" s6=\"1\" s7=\"1\"/></w></v></row>",
+                 35),
          false},
-        {"a row more", replaced("</cluster>", "<row></row></cluster>", 0), false},
+        {"a row more", Replace(good, "</cluster>", "<row></row></cluster>"), false},
         {"junk at the end", good + "<x/>", false},
     };
     for (const auto& c : cases) {
@@ -265,8 +259,7 @@ TEST(SceneFile, SaveThatCannotWriteSaysSoAndLeavesNoFile) {
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
-// A save whose writing fails part way (here the file-size limit, in a child process) says so
-// and leaves the old file as it was, byte for byte.
+// A save failing part way (the file-size limit, in a child) says so and keeps the old file.
 TEST(SceneFile, SaveThatFailsPartWayKeepsTheOldFile) {
     scene sc(40, 40, QorTest::Landscape(40, 40, 5));  // some 240 kB of text
     const std::string file = QorTest::ScratchFile("kept.qor");

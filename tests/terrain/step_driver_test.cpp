@@ -1,5 +1,4 @@
-// The step driver: the scene of plain steps in both modes, one step in flight, commands held
-// off the step, shutdown in the middle of a step, no step before there is a terrain.
+// The step driver: plain steps' scene in both modes, one step in flight, holds, stop, errors.
 
 #include <gtest/gtest.h>
 
@@ -94,7 +93,6 @@ TEST(StepDriverSingleThread, StoppedWaterKeepsTheDrawnWater) {
     EXPECT_NE(t.clusters[0].vertex_data, drawn);
 }
 
-// A worker on two threads.
 class StepWorker : public ::testing::Test, public QorTest::scene {
   protected:
     StepWorker() {

@@ -48,14 +48,6 @@ TEST(Vegetation, TreesNeedDryGroundAndAFootBeyondTheLastQuadStandsAtZero) {
         EXPECT_FALSE(tree.grows);
     }
     EXPECT_GT(beyond, 0);
-
-    // Flooded everywhere: no tree, not even one jittered out over the edge of the grid.
-    for (int y = 1; y <= kSize; ++y)
-        for (int x = 1; x <= kSize; ++x)
-            c.read_field->SetWater(x, y, 0.5f);
-    for (int j = 0; j < kSize; ++j)
-        for (int i = 0; i < kSize; ++i)
-            EXPECT_FALSE(PlaceTree(noise, c, i, j).grows) << i << "," << j;
 }
 
 }  // namespace
