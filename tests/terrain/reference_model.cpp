@@ -33,8 +33,7 @@ constexpr float kSunkNormalGain = 10.0f;
 
 // The eight neighbours, axes first, then the diagonals, then the vertex itself.
 struct direction {
-    int dx, dy;
-    int opposite;
+    int dx, dy, opposite;
 };
 constexpr direction kDirections[9] = {
     {+1, 0, 1},   // axis
@@ -49,16 +48,6 @@ constexpr direction kDirections[9] = {
 };
 constexpr int kFirstDiagonal = 4;
 
-constexpr bool OppositesPointBack() {
-    for (int i = 0; i < 8; ++i) {
-        const direction& d = kDirections[i];
-        const direction& o = kDirections[d.opposite];
-        if (o.opposite != i || o.dx != -d.dx || o.dy != -d.dy) return false;
-    }
-    return true;
-}
-static_assert(OppositesPointBack(), "every direction's opposite must point back");
-
 constexpr int dx(int i) {
     return kDirections[i].dx;
 }
@@ -68,10 +57,9 @@ constexpr int dy(int i) {
 
 }  // namespace
 
-// ---- cluster_vertex
-
 void cluster_vertex::Init(cluster* o) {
-    Reset();
+    ResetWater();
+    terrain = 0;
     owner = o;
 }
 void cluster_vertex::SetWater(float v) {
@@ -81,11 +69,6 @@ void cluster_vertex::SetWater(float v) {
 void cluster_vertex::AddWater(float v) {
     water += v;
     if (water < 0) water = 0;
-}
-void cluster_vertex::Reset() {
-    ResetWater();
-    owner = nullptr;
-    terrain = 0;
 }
 void cluster_vertex::ResetWater() {
     ClearFlows();
@@ -103,8 +86,6 @@ void cluster_vertex::CopyFrom(vertex_base* other) {
         flow[i] = o->flow[i];
 }
 
-// ---- border_vertex
-
 void border_vertex::Init(cluster* o) {
     owner = o;
     mirror = nullptr;
@@ -113,12 +94,6 @@ float border_vertex::GetSurface() {
     if (owner->settings->aquarium) return owner->settings->z_aquarium;
     return mirror->GetTerrain();
 }
-void border_vertex::Reset() {
-    owner = nullptr;
-    mirror = nullptr;
-}
-
-// ---- vertex_2d_field
 
 void vertex_2d_field::Allocate(cluster* o, int columns, int rows) {
     owner = o;
@@ -150,8 +125,6 @@ void vertex_2d_field::SwitchCopy(vertex_2d_field& source) {
         for (int x = 1; x <= width - 2; ++x)
             Get(x, y)->CopyFrom(source.Get(x, y));
 }
-
-// ---- cluster
 
 void cluster::Generate(const std::vector<float>& heights, int columns, int rows) {
     fields[0].Allocate(this, columns, rows);
@@ -438,8 +411,6 @@ void cluster::RefreshBuffers(const simulation_settings& s, float& z_min, float& 
             }
         }
 }
-
-// ---- commands
 
 namespace {
 template <class Visit>

@@ -23,7 +23,6 @@ class vertex_base {
     virtual void SetWater(float value) = 0;
     virtual void AddWater(float value) = 0;
     virtual float GetSurface() = 0;
-    virtual void Reset() = 0;
     virtual void ResetWater() = 0;
     virtual void ClearFlows() = 0;
     virtual void CopyFrom(vertex_base* other) = 0;
@@ -40,7 +39,6 @@ class cluster_vertex : public vertex_base {
     void SetWater(float v) override;
     void AddWater(float v) override;
     float GetSurface() override { return GetWater() + GetTerrain(); }
-    void Reset() override;
     void ResetWater() override;
     void ClearFlows() override;
     void CopyFrom(vertex_base* other) override;
@@ -65,7 +63,6 @@ class border_vertex : public vertex_base {
     void SetWater(float) override {}
     void AddWater(float) override {}
     float GetSurface() override;
-    void Reset() override;
     void ResetWater() override { mirror->ResetWater(); }
     void ClearFlows() override { mirror->ClearFlows(); }
     void CopyFrom(vertex_base*) override {}
